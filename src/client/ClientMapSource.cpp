@@ -98,6 +98,7 @@ void ClientMapSource::AddEntityPins(std::vector<MapPin>& pins, bool withText)
     if (GetPlayerPosition(player) && body) {
         MapPin pin = ClientMapSourcePin(*body, withText);
         pin.position = player;
+        pin.player = true;
         pins.push_back(std::move(pin));
     }
     if (!gGameClient)

@@ -2,6 +2,7 @@
 #include "client/PlayerCovenantClient.h"
 
 #include "client/ClientApp.h"
+#include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "client/InventoryClient.h"
 #include "client/LocalPlayerLink.h"
@@ -263,6 +264,13 @@ void PlayerCovenantClient::ListRecruits(std::vector<ListEntry>& rows) const
             ListEntry row;
             row.name = recruit->displayName;
             row.value = std::to_string(slot);
+            // Only a recruit standing in the world can be taken along: the world host has no one
+            // else to send. One that has fallen, or is not back yet, is listed greyed and says why.
+            const EntityClient* body = gGameClient ? gGameClient->GetEntity(recruit->entityNumber) : nullptr;
+            if (recruit->entityNumber < 0 || (body && body->maxHealth > 0 && body->health < 1)) {
+                row.enabled = 0;
+                row.helpText = "$$RecruitNotInWorld$$";
+            }
             rows.push_back(std::move(row));
         }
     }

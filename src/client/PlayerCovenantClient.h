@@ -100,7 +100,8 @@ public:
     bool IsHero(int32_t entityNumber) const;
     const RecruitClient& GetHero() const { return *hero; }
     int32_t GetRecruitCount() const { return recruitCount; }
-    // One row per recruit: its name, and its slot as the row's value.
+    // One row per recruit: its name, and its slot as the row's value; a recruit that is not
+    // standing in the world (fallen, or not back yet) is a disabled row.
     void ListRecruits(std::vector<ListEntry>& rows) const;
     // While this covenant stands: some covenant of the client game that fell is bound to it by a
     // mutual protection pact or an alliance (treaty 5 or 6) on its own record.

@@ -21,6 +21,8 @@ struct MapPin {
     std::string text;
     // What a click on it refers to (a gate's index, a covenant's index); -1 for nothing.
     int32_t id = -1;
+    // The local player's own pin, which the world map marks out above the others.
+    bool player = false;
 };
 
 // One covenant of the game, for the world map's legend.

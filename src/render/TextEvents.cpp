@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 TextEvents* gTextEvents = nullptr;
 
@@ -39,6 +40,9 @@ constexpr float kTextEventsCentredRoom = 396.0f;
 constexpr float kTextEventsNarrowerStep = 0.75f;
 // A notice put on the log stays fresh there as long as the client's own log lines.
 constexpr float kTextEventsLogSeconds = 30.0f;
+// What a notice covers where it would cross the words or pictures of a menu that fills the screen:
+// it may not stand there.
+constexpr float kTextEventsNowhere = std::numeric_limits<float>::infinity();
 
 TimeStamp TextEventsNow()
 {
@@ -113,6 +117,7 @@ void TextEvents::AddTextEvent(std::string_view text, float x, float y, float dur
     record->height = measured.height;
     record->kind = kind;
     record->placed = false;
+    record->said = ++lastSaid;
     record->allowMultiple = allowMultiple;
     TimeStamp now = TextEventsNow();
     record->expiry = TextEventsLater(now, duration);
@@ -277,8 +282,8 @@ void TextEvents::NextTextEvent()
     showUntil = TextEventsLater(TextEventsNow(), browseTimeVar.IsValid() ? browseTimeVar.GetFloat() : 30.0f);
 }
 
-void TextEvents::DrawLogBackground(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
-                                   const FrameScene* scene) const
+bool TextEvents::GetLogBox(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
+                           const FrameScene* scene, std::array<float, 4>& box) const
 {
     float widest = 0.0f;
     int32_t innerLines = 0;
@@ -287,7 +292,7 @@ void TextEvents::DrawLogBackground(const std::vector<const Record*>& shown, floa
         innerLines += CountInnerNewLines(record->displayText);
     }
     if (widest <= 0.0f || !scene || !scene->IsGameRunning() || !gScreenText)
-        return;
+        return false;
     float height = static_cast<float>(VisibleLogLines() + innerLines) * lineHeight;
     Vector2 log = ui ? ui->GetLogPosition() : Vector2{};
     float x = log.x - 2.0f;
@@ -297,10 +302,25 @@ void TextEvents::DrawLogBackground(const std::vector<const Record*>& shown, floa
         x += alternate.x;
         y += alternate.y;
     }
+    box = {x, y, x + widest + 4.0f, y + height};
+    return true;
+}
+
+void TextEvents::DrawLogBackground(const std::array<float, 4>& box) const
+{
     Color black;
     ColorSystem::GetColorByIndex(black.r, black.g, black.b, 0);
-    gScreenText->DrawShaderRect(backgroundShader, black, x, y, x + widest + 4.0f, y + height,
-                                kTextEventsBackgroundAlpha, false, false, 0);
+    gScreenText->DrawShaderRect(backgroundShader, black, box[0], box[1], box[2], box[3], kTextEventsBackgroundAlpha,
+                                false, false, 0);
+}
+
+bool TextEvents::IsUnderAWindow(const std::array<float, 4>& log, const FrameUi& ui)
+{
+    ui.GetWindowBoxes(windowBoxes);
+    return std::any_of(windowBoxes.begin(), windowBoxes.end(), [&log](const FrameUi::WidgetBox& widget) {
+        const std::array<float, 4>& box = widget.box;
+        return widget.window && log[0] < box[2] && box[0] < log[2] && log[1] < box[3] && box[1] < log[3];
+    });
 }
 
 // Drawn over the menus, a notice said while a window is open (a trader's refusal, the death
@@ -317,17 +337,22 @@ void TextEvents::DrawNoticeBackground(const Record& record, float x, float y, fl
                                 alpha, false, false, 0);
 }
 
-int32_t TextEvents::CoveredWeight(float x, float y, const Record& record) const
+float TextEvents::WindowAreaCovered(float x, float y, const Record& record) const
 {
     float left = x - kTextEventsNoticeMargin;
     float top = y - kTextEventsNoticeMargin;
     float right = x + record.width + kTextEventsNoticeMargin;
     float bottom = y + record.height + kTextEventsNoticeMargin;
-    int32_t covered = 0;
+    float covered = 0.0f;
     for (const FrameUi::WidgetBox& widget : windowBoxes) {
         const std::array<float, 4>& box = widget.box;
-        if (left < box[2] && box[0] < right && top < box[3] && box[1] < bottom)
-            ++covered;
+        float wide = std::min(right, box[2]) - std::max(left, box[0]);
+        float high = std::min(bottom, box[3]) - std::max(top, box[1]);
+        if (wide <= 0.0f || high <= 0.0f)
+            continue;
+        if (!widget.window)
+            return kTextEventsNowhere;
+        covered += wide * high;
     }
     return covered;
 }
@@ -335,17 +360,19 @@ int32_t TextEvents::CoveredWeight(float x, float y, const Record& record) const
 // Said while a window is open ("This trader buys guards only." with the trader's goods and the
 // pack open), a notice in the middle of the screen was written across the windows' words, and
 // later on their faces. It goes beside the windows where the screen has room for it, on more
-// lines if need be, and where the windows leave it none, on the log.
+// lines if need be. Where the windows leave it none it stands on its box over as little of them
+// as it can: on the log it went under the trader's window and was never read.
 bool TextEvents::PlaceNotice(Record& record)
 {
     record.placed = true;
     Vector2 centre{record.x + record.width * 0.5f, record.y + record.height * 0.5f};
     for (float room = kTextEventsCentredRoom; room >= kTextEventsMinRoom; room *= kTextEventsNarrowerStep) {
         WrapNotice(record, room);
-        if (MoveClear(record, centre))
+        if (MoveLeastCovering(record, centre, true))
             return true;
     }
-    return false;
+    WrapNotice(record, kTextEventsCentredRoom);
+    return MoveLeastCovering(record, centre, false);
 }
 
 bool TextEvents::KeepNoticeClear(Record& record, const FrameUi& ui, bool& boxesTaken)
@@ -353,7 +380,10 @@ bool TextEvents::KeepNoticeClear(Record& record, const FrameUi& ui, bool& boxesT
     if (!boxesTaken)
         ui.GetWindowBoxes(windowBoxes);
     boxesTaken = true;
-    return (record.placed && CoveredWeight(record.x, record.y, record) == 0) || PlaceNotice(record);
+    // Placed once, it stays while what it covers stays the same; a window opened over it, or one
+    // closed beside it, places it again.
+    return (record.placed && WindowAreaCovered(record.x, record.y, record) == record.windowAreaCovered) ||
+           PlaceNotice(record);
 }
 
 void TextEvents::WrapNotice(Record& record, float room)
@@ -366,33 +396,38 @@ void TextEvents::WrapNotice(Record& record, float room)
     record.height = measured.height;
 }
 
-bool TextEvents::MoveClear(Record& record, const Vector2& centre) const
+bool TextEvents::MoveLeastCovering(Record& record, const Vector2& centre, bool clearOnly) const
 {
     constexpr float kStep = 8.0f;
     float lastX = 640.0f - kTextEventsEdge - record.width;
     float lastY = 480.0f - kTextEventsEdge - record.height;
     Vector2 wanted{std::clamp(centre.x - record.width * 0.5f, kTextEventsEdge, std::max(kTextEventsEdge, lastX)),
                    std::clamp(centre.y - record.height * 0.5f, kTextEventsEdge, std::max(kTextEventsEdge, lastY))};
-    bool found = CoveredWeight(wanted.x, wanted.y, record) == 0;
+    float least = WindowAreaCovered(wanted.x, wanted.y, record);
     float nearest = 0.0f;
     Vector2 best = wanted;
     for (float y = kTextEventsEdge; y <= lastY; y += kStep) {
-        if (found && std::abs(y - wanted.y) >= nearest)
+        // Once a clear place is found only a nearer row can hold a better one.
+        if (least == 0.0f && std::abs(y - wanted.y) >= nearest)
             continue;
         for (float x = kTextEventsEdge; x <= lastX; x += kStep) {
             float distance = std::hypot(x - wanted.x, y - wanted.y);
-            if ((!found || distance < nearest) && CoveredWeight(x, y, record) == 0) {
-                found = true;
+            if (least == 0.0f && distance >= nearest)
+                continue;
+            float covered = WindowAreaCovered(x, y, record);
+            if (covered < least || (covered == least && distance < nearest)) {
+                least = covered;
                 nearest = distance;
                 best = {x, y};
             }
         }
     }
-    if (found) {
-        record.x = best.x;
-        record.y = best.y;
-    }
-    return found;
+    if (least == kTextEventsNowhere || (clearOnly && least > 0.0f))
+        return false;
+    record.x = best.x;
+    record.y = best.y;
+    record.windowAreaCovered = least;
+    return true;
 }
 
 // A notice with no place on the screen is kept where the player reads it once the windows close.
@@ -402,20 +437,21 @@ void TextEvents::NoticeToLog(Record& record, const FrameUi& ui)
     TimeStamp now = TextEventsNow();
     record.expiry = now;
     record.fadeEnd = now;
-    // A message the client also logs ("msg" of an adventuring or relation notice) is not logged twice.
+    // A message the client also logs ("msg" of an adventuring or relation notice) is not logged
+    // twice; the same refusal said again is, its earlier line notwithstanding.
     auto lastLog = std::find_if(records.rbegin(), records.rend(), [](const Record& r) { return r.kind == kLogKind; });
-    if (lastLog != records.rend() && lastLog->text == record.text)
+    if (lastLog != records.rend() && lastLog->text == record.text && lastLog->said > record.said)
         return;
     Vector2 at = ui.GetLogPosition();
     std::string text = record.text;
     AddTextEvent(text, at.x, at.y, kTextEventsLogSeconds, kLogKind, false, true);
 }
 
-// Log lines do not age while the player cannot read them: behind a menu (not drawn then),
-// paused, or scrolled back.
-void TextEvents::HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const
+// Log lines do not age while the player cannot read them: behind a menu (not drawn then) or a
+// window, paused, or scrolled back.
+void TextEvents::HoldLogLine(Record& record, float seconds, bool hidden, bool paused) const
 {
-    if (menuShown || paused || browseOffset > 0) {
+    if (hidden || paused || browseOffset > 0) {
         record.expiry = TextEventsLater(record.expiry, seconds);
         record.fadeEnd = TextEventsLater(record.fadeEnd, seconds);
     }
@@ -440,8 +476,13 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     // A notice of the world goes behind whatever stands in front of the world: it would be written
     // over the menu's own words.
     bool worldHidden = menuShown || (ui && ui->IsFullScreenMenuShown());
-    if (logPass && !menuShown)
-        DrawLogBackground(shownLog, h1, ui, scene);
+    std::array<float, 4> logBox{};
+    bool logDrawn = logPass && !menuShown && GetLogBox(shownLog, h1, ui, scene, logBox);
+    if (logDrawn)
+        DrawLogBackground(logBox);
+    // The log is drawn under the windows: a line said while one stands over it (a refusal the
+    // trader's window and the pack left no room for) waits there until the player can read it.
+    bool logCovered = logDrawn && ui && IsUnderAWindow(logBox, *ui);
     bool paused = scene && scene->IsPaused();
     bool gameRunning = scene && scene->IsGameRunning();
     bool fullUseSlots = fullUseSlotsVar.IsValid() && fullUseSlotsVar.GetInt() != 0;
@@ -454,7 +495,7 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
         if ((isLog || record.world) != logPass)
             continue;
         if (isLog) {
-            HoldLogLine(record, seconds, menuShown, paused);
+            HoldLogLine(record, seconds, menuShown || logCovered, paused);
             if (menuShown)
                 continue;
         }

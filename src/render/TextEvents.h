@@ -50,6 +50,11 @@ public:
         // A notice over the menus is moved clear of the windows as it is first drawn (and again
         // when a window opens over it).
         bool placed = false;
+        // What the placed notice covers of the windows there (WindowAreaCovered).
+        float windowAreaCovered = 0.0f;
+        // Counts the records made or reused, so that a notice put on the log knows a line logged
+        // after it was said from one left by an earlier saying of the same words.
+        uint64_t said = 0;
     };
 
     // "ui_maxTextEventsSaved", "ui_textEventsTime", and the log's "nextTextEvent",
@@ -117,30 +122,37 @@ private:
     // Into the list given, emptied first.
     void GatherShownLog(std::vector<const Record*>& shown) const;
     void ShareFreshLogLines(std::vector<const Record*>& shown) const;
-    void DrawLogBackground(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
-                           const FrameScene* scene) const;
-    void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
+    // The box the shown log lines stand on; false when none is drawn.
+    bool GetLogBox(const std::vector<const Record*>& shown, float lineHeight, const FrameUi* ui,
+                   const FrameScene* scene, std::array<float, 4>& box) const;
+    void DrawLogBackground(const std::array<float, 4>& box) const;
+    // Whether an open window stands over the box (the log's).
+    bool IsUnderAWindow(const std::array<float, 4>& log, const FrameUi& ui);
+    void HoldLogLine(Record& record, float seconds, bool hidden, bool paused) const;
     // The box a notice drawn over the menus stands on, as wide as its words and a margin.
     void DrawNoticeBackground(const Record& record, float x, float y, float alpha) const;
-    // A centred notice placed as it is first drawn, and again whenever a window opened since
-    // stands over it (the boxes are taken from the interface once a frame); false when it fits
-    // nowhere: it then goes on the log (NoticeToLog).
+    // A centred notice placed as it is first drawn, and again whenever a window opened or closed
+    // since changes what it covers (the boxes are taken from the interface once a frame); false
+    // when it fits nowhere: it then goes on the log (NoticeToLog).
     bool KeepNoticeClear(Record& record, const FrameUi& ui, bool& boxesTaken);
     // Moves the notice to the nearest place clear of the open windows and of the words and
     // pictures of a menu that fills the screen, trying it narrower, on more lines, where it does
-    // not fit; false when it fits nowhere.
+    // not fit; where none is clear, over the least of the windows; false when it fits nowhere.
     bool PlaceNotice(Record& record);
     // The notice's words wrapped at the width, and its size measured again.
     static void WrapNotice(Record& record, float room);
-    // The place nearest the centre where the notice's box covers none of the boxes; false when
-    // there is none on the screen.
-    bool MoveClear(Record& record, const Vector2& centre) const;
+    // Moves the notice to the place nearest the centre where its box covers the least of the
+    // open windows and none of the screen-filling menus' words and pictures; with clearOnly, to
+    // one where it covers nothing at all. False when there is none.
+    bool MoveLeastCovering(Record& record, const Vector2& centre, bool clearOnly) const;
     // The notice, placed nowhere, becomes a line of the log and goes from its own place.
     void NoticeToLog(Record& record, const FrameUi& ui);
-    // How many of the boxes the notice's box would cover at (x, y).
-    int32_t CoveredWeight(float x, float y, const Record& record) const;
+    // The area of the open windows the notice's box would cover at (x, y); infinite where it
+    // would cross a word or picture of a menu that fills the screen.
+    float WindowAreaCovered(float x, float y, const Record& record) const;
 
     std::list<Record> records;
+    uint64_t lastSaid = 0;
     // The log lines the frame draws, kept so that gathering them reuses the room.
     std::vector<const Record*> shownLog;
     int32_t logTotal = 0;

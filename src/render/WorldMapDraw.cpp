@@ -43,6 +43,12 @@ constexpr float kWorldMapGateExplored = 0.25f;
 // The interface's screen, in its own units.
 constexpr float kWorldMapScreenWidth = 640.0f;
 constexpr float kWorldMapScreenHeight = 480.0f;
+// An entity's pin is 4 units; the player's is marked by a glow and a framed square this large, a
+// half larger again while hovered.
+constexpr float kWorldMapPinSize = 4.0f;
+constexpr float kWorldMapPlayerHoverGrowth = 1.5f;
+constexpr float kWorldMapPlayerGlow = 28.0f;
+constexpr float kWorldMapPlayerFrame = 14.0f;
 // Standard handles: the second font names the levels; the cross is the legend's swatch.
 constexpr int32_t kWorldMapNameFont = 2;
 constexpr int32_t kWorldMapSwatchTexture = 5;
@@ -480,16 +486,35 @@ void WorldMap::DrawPins()
 {
     int32_t pinTexture = graphics.standardTexture ? graphics.standardTexture(3) : -1;
     int32_t covenantTexture = graphics.standardTexture ? graphics.standardTexture(6) : -1;
+    auto square = [&](const Vector2& at, float side, int32_t texture, const Color& colour, uint32_t blend) {
+        float half = side / 2.0f;
+        graphics.immediate->DrawScreenQuad(texture, at.x - half, at.y - half, at.x + half, at.y + half, colour, 1.0f,
+                                           {0.0f, 0.0f, 1.0f, 1.0f}, GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, blend);
+    };
+    const MapPin* own = nullptr;
     for (const MapPin& pin : pins) {
         if (!IsLevelShown(pin.position.level))
             continue;
+        if (pin.player) {
+            own = &pin;
+            continue;
+        }
         Vector2 at = MapPosition(pin.position.level, Vector2{pin.position.x, pin.position.y}, false, false);
-        float half = pin.size / 2.0f;
-        Color colour{pin.colour[0], pin.colour[1], pin.colour[2]};
-        graphics.immediate->DrawScreenQuad(pin.kind == 2 ? covenantTexture : pinTexture, at.x - half, at.y - half,
-                                           at.x + half, at.y + half, colour, 1.0f, {0.0f, 0.0f, 1.0f, 1.0f},
-                                           GL_CLAMP_TO_EDGE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        square(at, pin.size, pin.kind == 2 ? covenantTexture : pinTexture,
+               Color{pin.colour[0], pin.colour[1], pin.colour[2]}, GL_ONE_MINUS_SRC_ALPHA);
     }
+    if (!own)
+        return;
+    // The player's pin goes last, larger than the rest and unlike them: a square in its colour,
+    // framed white and black, on a glow. A round pin of 4 units under its covenant's mark on the
+    // lifestone it stood by could not be found.
+    Vector2 at = MapPosition(own->position.level, Vector2{own->position.x, own->position.y}, false, false);
+    float grow = own->size > kWorldMapPinSize ? kWorldMapPlayerHoverGrowth : 1.0f;
+    square(at, kWorldMapPlayerGlow * grow, pinTexture, WorldMapTableColour(0), GL_ONE);
+    square(at, kWorldMapPlayerFrame * grow, -1, Color{0.0f, 0.0f, 0.0f}, GL_ONE_MINUS_SRC_ALPHA);
+    square(at, (kWorldMapPlayerFrame - 4.0f) * grow, -1, WorldMapTableColour(0), GL_ONE_MINUS_SRC_ALPHA);
+    square(at, (kWorldMapPlayerFrame - 8.0f) * grow, -1, Color{own->colour[0], own->colour[1], own->colour[2]},
+           GL_ONE_MINUS_SRC_ALPHA);
 }
 
 // ---- Names and legend ------------------------------------------------------------------------

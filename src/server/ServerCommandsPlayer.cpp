@@ -22,6 +22,8 @@ namespace {
 
 constexpr float kServerCommandsWarpConfirmRange = 0.5f;
 constexpr int32_t kServerCommandsNoticeKind = 4;
+// A request carried out: said in the middle of the screen and kept in the log.
+constexpr int32_t kServerCommandsDoneKind = 2;
 // The world map opened for travel, which the client enters at its own covenant's gate.
 constexpr int32_t kServerCommandsTravelMode = 14;
 
@@ -231,8 +233,19 @@ void ServerCommands::Invite(const Args& args, Player* player)
 {
     // The number is the recruit's place in the covenant's list.
     EntityCovenant* covenant = player->GetCovenant();
-    if (Sentient* recruit = covenant ? covenant->GetRecruitActor(ToInt(args[0])) : nullptr)
-        player->AddToParty(recruit, Player::GetPartyLimit());
+    Sentient* recruit = covenant ? covenant->GetRecruitActor(ToInt(args[0])) : nullptr;
+    if (!recruit)
+        return;
+    // The recruits window is told what came of its "Come along": it said nothing, whether the
+    // recruit joined or not.
+    std::string name = gGame->GetEntityDisplayName(*recruit);
+    if (recruit->GetLeader() == player) {
+        player->SendMessage(MakeLocToken("RecruitAlreadyInParty", "%s", name.c_str()), kServerCommandsNoticeKind);
+        return;
+    }
+    player->AddToParty(recruit, Player::GetPartyLimit());
+    if (recruit->GetLeader() == player)
+        player->SendMessage(MakeLocToken("RecruitComesAlong", "%s", name.c_str()), kServerCommandsDoneKind);
 }
 
 void ServerCommands::AcceptQuest(const Args& args, Player* player)

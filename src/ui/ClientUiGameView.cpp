@@ -117,6 +117,11 @@ bool ClientUiGameView::GetEntity(int32_t number, UiEntityFacts& out) const
     out.isVendor = entity->isVendor;
     out.isGuardVendor = entity->isGuardVendor;
     out.isGambler = entity->isGambler;
+    // The host's last "timer" line, until it runs out. Mended: never told, the widgets that show a
+    // running action (the fallen hero's wait among them) never showed.
+    out.hasTimedEvent = entity->timerDuration > 0.0f;
+    out.timedEvent = entity->timerElapsed;
+    out.maxTimedEvent = entity->timerDuration;
     // The stat tooltips and the class tint need the class; a player whose power is not rising
     // wears its class's second colour.
     if (const CharacterClass* characterClass = GetEntityClass(number)) {

@@ -341,6 +341,8 @@ private:
     mutable std::vector<UIMenu*> fullScreenTestMenus;
     // The menus drawn, whose boxes a notice keeps clear of; kept for its room.
     mutable std::vector<UIMenu*> boxMenus;
+    // The widgets a menu draws beside its lists, gathered for GetWindowBoxes into kept room.
+    mutable std::vector<const UIWidget*> boxExtras;
     // What the frame walks, so that a command run meanwhile may rebuild the active list.
     std::vector<UIMenu*> frameMenus;
     ResourceHandle highlightShader;

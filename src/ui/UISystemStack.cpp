@@ -150,17 +150,22 @@ bool StackIsWindow(const UIMenu& menu)
 }
 
 // Each visible widget that shows a picture or words: the menu's own, those it draws beside its
-// list, and its page's.
+// list, and its page's; and the rows a list shows, which are never a backdrop. The widgets drawn
+// beside the list are gathered into the room kept in extras.
 template <typename Visit>
-void StackForEachShown(const UIMenu& menu, const Visit& visit)
+void StackForEachShown(const UIMenu& menu, std::vector<const UIWidget*>& extras, const Visit& visit)
 {
-    std::vector<const UIWidget*> extras;
+    extras.clear();
     menu.GetDrawnExtras(extras);
     auto offer = [&visit](const UIWidget& widget) {
-        bool shows = !widget.text.empty() || !widget.displayText.empty() || !widget.textureName.empty();
-        if (shows && !widget.IsHelpBox() && widget.IsVisible()) {
+        if (widget.IsHelpBox() || !widget.IsVisible())
+            return;
+        std::array<float, 4> rows{};
+        if (widget.GetOtherWordsBox(rows))
+            visit(rows, false);
+        if (!widget.text.empty() || !widget.displayText.empty() || !widget.textureName.empty()) {
             Vector2 at = widget.GetScreenPosition();
-            visit(std::array<float, 4>{at.x, at.y, at.x + widget.size[0], at.y + widget.size[1]});
+            visit(std::array<float, 4>{at.x, at.y, at.x + widget.size[0], at.y + widget.size[1]}, true);
         }
     };
     for (const UIWidget* widget : menu.GetWidgets())
@@ -168,15 +173,15 @@ void StackForEachShown(const UIMenu& menu, const Visit& visit)
     for (const UIWidget* widget : extras)
         offer(*widget);
     if (const UIMenu* page = menu.GetSelectedSubMenu())
-        StackForEachShown(*page, visit);
+        StackForEachShown(*page, extras, visit);
 }
 
-void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
+void StackWidgetBoxes(const UIMenu& menu, std::vector<const UIWidget*>& extras, std::vector<FrameUi::WidgetBox>& out)
 {
     if (StackIsWindow(menu)) {
         // A window is what it shows (the death screen's widgets come and go within its rectangle).
         std::array<float, 4> whole = {640.0f, 480.0f, 0.0f, 0.0f};
-        StackForEachShown(menu, [&whole](const std::array<float, 4>& box) {
+        StackForEachShown(menu, extras, [&whole](const std::array<float, 4>& box, bool) {
             whole = {std::min(whole[0], box[0]), std::min(whole[1], box[1]), std::max(whole[2], box[2]),
                      std::max(whole[3], box[3])};
         });
@@ -184,11 +189,11 @@ void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
             out.push_back({whole, true});
         return;
     }
-    StackForEachShown(menu, [&out](const std::array<float, 4>& box) {
+    StackForEachShown(menu, extras, [&out](const std::array<float, 4>& box, bool mayBeBackdrop) {
         // A backdrop of a quarter of the screen or more is the screen itself, room a notice may
         // stand on.
         constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
-        if ((box[2] - box[0]) * (box[3] - box[1]) < kFaceArea)
+        if (!mayBeBackdrop || (box[2] - box[0]) * (box[3] - box[1]) < kFaceArea)
             out.push_back({box, false});
     });
 }
@@ -202,7 +207,7 @@ void UISystem::GetWindowBoxes(std::vector<WidgetBox>& out) const
     BuildActiveMenuList(false, boxMenus);
     for (const UIMenu* menu : boxMenus)
         if (menu->IsShown() && menu != helpTopMenu && menu != helpBottomMenu)
-            StackWidgetBoxes(*menu, out);
+            StackWidgetBoxes(*menu, boxExtras, out);
 }
 
 bool UISystem::IsBlockingMenuShown() const

@@ -9,6 +9,7 @@
 #include "resources/ResourceHandle.h"
 #include "ui/UiNameTables.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -74,6 +75,9 @@ public:
     virtual bool AcceptDrop(UIWidget* /*dropped*/) { return false; }
     virtual void HandleWidgetCommand(const std::string& line);
     virtual bool ShowsModel() const { return false; }
+    // Where the widget draws words beyond its own text (a list's rows), which a notice must not
+    // cover: left, top, right, bottom; false for none.
+    virtual bool GetOtherWordsBox(std::array<float, 4>& /*box*/) const { return false; }
     // Hot keys, then the focused widget's HandleKey.
     virtual bool HandleHotKey(int32_t key, bool down, bool repeat);
     // The tooltip box kind answers true, so a search that skips help boxes passes it.

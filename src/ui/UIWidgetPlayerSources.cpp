@@ -12,6 +12,9 @@
 #include "ui/UISystem.h"
 #include "ui/UiGameView.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr int32_t kPlayerSourceSelectedFullName = 7;
@@ -47,7 +50,13 @@ std::string PlayerSourceTimedEvent(const UiGameView& view, int32_t entity)
     const EnumTable* table = EnumTable::Find("TimedAction");
     if (action <= 0 || !table || action >= table->GetCount())
         return {};
-    return "$$" + table->GetName(action) + "$$";
+    // While the action's time is known, its whole seconds still to go fill the phrase's first
+    // place: the fallen hero's "Rise again" said nothing of the lifestone's wait.
+    UiEntityFacts facts;
+    if (!view.GetEntity(entity, facts) || !facts.hasTimedEvent)
+        return "$$" + table->GetName(action) + "$$";
+    auto left = static_cast<int32_t>(std::ceil(std::max(facts.maxTimedEvent - facts.timedEvent, 0.0f)));
+    return MakeLocToken(table->GetName(action), "%d", left);
 }
 
 std::string PlayerSourceAreaName(const UiGameView& view)

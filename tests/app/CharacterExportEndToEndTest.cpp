@@ -91,6 +91,11 @@ TEST_F(CharacterExportEndToEnd, TheSheetsExportScreenWritesTheCharacterAndOpensA
     EXPECT_EQ(Notice(), "$$OpeningEmail$$");
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].rfind("mailto:?subject=My Emberlode character&body=", 0), 0u) << opened[0];
+
+    // The sheet's key puts the sheet away, and its export box with it.
+    Tap(SDL_SCANCODE_C);
+    EXPECT_FALSE(Shown("Character"));
+    EXPECT_FALSE(Shown("CharacterExport")) << "the export box stays without its sheet";
 }
 
 } // namespace

@@ -318,6 +318,60 @@ TEST_F(MapsEndToEnd, TheTownFolkArePinnedByKindAndThePlayersPinWearsItsMapColour
     EXPECT_EQ(hover, body->GetHoverText(false, true, false));
 }
 
+// The player's pin stands out from the covenants' marks: drawn over its own covenant's mark at the
+// lifestone it starts by, larger than the rest, framed white and black in its own colour; no
+// covenant's mark wears such a frame.
+TEST_F(MapsEndToEnd, ThePlayersPinStandsFramedAboveItsCovenantsMark)
+{
+    EnterTheWorld("ashguard");
+    Tap(SDL_SCANCODE_M);
+    Frames(2);
+    ASSERT_TRUE(Shown("WorldMap"));
+    const MapPin* own = nullptr;
+    std::vector<MapPin> covenants;
+    for (const MapPin& pin : gWorldMap->GetPins()) {
+        own = pin.player ? &pin : own;
+        if (pin.kind == 2)
+            covenants.push_back(pin);
+    }
+    ASSERT_NE(own, nullptr);
+    ASSERT_EQ(own, &gWorldMap->GetPins().front()) << "one pin is the player's, the first";
+    int32_t ownCovenant = Local()->GetCovenant()->index;
+    auto onScreen = [](const MapPin& pin) {
+        return gWorldMap->MapPosition(pin.position.level, Vector2{pin.position.x, pin.position.y}, false, true);
+    };
+    Vector2 at = onScreen(*own);
+    const MapPin* home = nullptr;
+    for (const MapPin& pin : covenants)
+        home = pin.id == ownCovenant ? &pin : home;
+    ASSERT_NE(home, nullptr);
+    Vector2 mark = onScreen(*home);
+    ASSERT_LT(std::hypot(mark.x - at.x, mark.y - at.y), 6.0f) << "the player starts on its covenant's mark";
+
+    TargaImage map = Screenshot();
+    auto frame = [&](const Vector2& point) {
+        int x = static_cast<int>(point.x);
+        int y = static_cast<int>(point.y);
+        int black = CountPixels(map, x - 10, y - 8, x + 11, y + 9, [](const auto& p) {
+            return std::max({p[0], p[1], p[2]}) < 40;
+        });
+        int white = CountPixels(map, x - 10, y - 8, x + 11, y + 9, [](const auto& p) {
+            return std::min({p[0], p[1], p[2]}) > 215;
+        });
+        return std::pair(black, white);
+    };
+    auto [black, white] = frame(at);
+    EXPECT_GT(black, 12) << "the black edge round the player's pin";
+    EXPECT_GT(white, 12) << "the white frame within it";
+    EXPECT_TRUE(ColourNear(map, at, own->colour)) << "the player's colour at its middle, over its covenant's mark";
+    for (const MapPin& pin : covenants) {
+        Vector2 point = onScreen(pin);
+        if (pin.id == ownCovenant || std::hypot(point.x - at.x, point.y - at.y) < 40.0f)
+            continue;
+        EXPECT_LT(frame(point).first, 3) << "no frame round the mark of covenant " << pin.id;
+    }
+}
+
 // The world map takes the world's place: the player's overhead health bar, drawn over the world
 // where the player stands, is not drawn over the map, where it would float over another square.
 TEST_F(MapsEndToEnd, TheWorldsOverheadBarsStayOffTheOpenMap)

@@ -466,9 +466,9 @@ TEST_F(NewcomerEndToEnd, AnEndlessStackReadsWithoutACount)
 
 
 // A refusal said while the character sheet and the pack stand open ("IdentifyAll" with nothing to
-// identify), which leave no room beside them and have words where it is said: it is written on
-// none of the two windows, but put on the log, to be read when they close.
-TEST_F(NewcomerEndToEnd, ARefusalWithNoRoomBesideTheOpenWindowsGoesOnTheLog)
+// identify), which leave no room beside them: on the log it would lie under the windows unread, so
+// it stands on its box over as little of them as it can, on no word or picture of the screen.
+TEST_F(NewcomerEndToEnd, ARefusalWithNoRoomBesideTheOpenWindowsStandsOverTheLeastOfThem)
 {
     ASSERT_NO_FATAL_FAILURE(EnterTheWorldHere());
     Tap(SDL_SCANCODE_C);
@@ -478,43 +478,43 @@ TEST_F(NewcomerEndToEnd, ARefusalWithNoRoomBesideTheOpenWindowsGoesOnTheLog)
     ASSERT_TRUE(Shown("Inventory"));
     gTextEvents->RemoveAll();
     TypeOnConsole("IdentifyAll");
-    auto logged = [] {
-        const auto& records = gTextEvents->GetRecords();
-        return std::any_of(records.begin(), records.end(), [](const TextEvents::Record& record) {
-            return record.kind == TextEvents::kLogKind && record.text == "$$NothingToIdentify$$";
-        });
-    };
-    FramesUntil(logged, 20);
+    FramesUntil([] { return Told() == "$$NothingToIdentify$$"; }, 20);
     Frames(2);
-    EXPECT_TRUE(logged()) << "the refusal is not on the log";
-    EXPECT_EQ(Told(), "") << "the refusal is still said over the windows";
-    std::vector<FrameUi::WidgetBox> windows;
-    gUISystem->GetWindowBoxes(windows);
-    TargaImage after = Screenshot(kWidth - 1, kHeight - 1);
-    gTextEvents->RemoveAll();
-    TargaImage before = Screenshot(kWidth - 1, kHeight - 1);
-    for (const FrameUi::WidgetBox& window : windows) {
-        if (!window.window)
+    ASSERT_EQ(Told(), "$$NothingToIdentify$$") << "the refusal is not said";
+    const TextEvents::Record& notice = *gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
+    const auto& records = gTextEvents->GetRecords();
+    EXPECT_TRUE(std::none_of(records.begin(), records.end(), [](const TextEvents::Record& record) {
+        return record.kind == TextEvents::kLogKind && record.text == "$$NothingToIdentify$$";
+    })) << "put on the log, under the windows";
+    std::vector<FrameUi::WidgetBox> boxes;
+    gUISystem->GetWindowBoxes(boxes);
+    float windowsCrossed = 0.0f;
+    for (const FrameUi::WidgetBox& box : boxes) {
+        float wide = std::min(notice.x + notice.width, box.box[2]) - std::max(notice.x, box.box[0]);
+        float high = std::min(notice.y + notice.height, box.box[3]) - std::max(notice.y, box.box[1]);
+        if (wide <= 0.0f || high <= 0.0f)
             continue;
-        auto at = [](float ui, int size, int whole) { return static_cast<int>(ui * static_cast<float>(size) / whole); };
-        EXPECT_LT(ChangedPixels(before, after, at(window.box[0], kWidth, 640), at(window.box[1], kHeight, 480),
-                                at(window.box[2], kWidth, 640), at(window.box[3], kHeight, 480), 60),
-                  40)
-            << "something is written over the window at " << window.box[0] << ", " << window.box[1];
+        EXPECT_TRUE(box.window) << "a widget of the screen at " << box.box[0] << ", " << box.box[1];
+        windowsCrossed += wide * high;
     }
+    EXPECT_LT(windowsCrossed, notice.width * notice.height) << "wholly over the windows, with room between them";
+    std::array<int, 4> at = RecordBox(notice);
+    TargaImage with = Screenshot(kWidth - 1, kHeight - 1);
+    gTextEvents->RemoveAll();
+    TargaImage without = Screenshot(kWidth - 1, kHeight - 1);
+    EXPECT_GT(ChangedPixels(with, without, at[0], at[1], at[2], at[3], 60), 60) << "the line is drawn where it lies";
 }
 
 // The notices said while windows stand open (or before a window opens over them), each through
 // the player's own clicks and keys: each is drawn where it crosses no open window (on a page that
 // fills the screen, none of the page's words and pictures, its covenant's name among them), or,
-// where the windows leave no room for it, it goes on the log to be read when they close. None is
-// written across a window.
-TEST_F(NewcomerEndToEnd, ANoticeSaidOverOpenWindowsStandsClearOfThemOrGoesOnTheLog)
+// where the windows leave no room for it, over them on its box rather than on the log they cover.
+TEST_F(NewcomerEndToEnd, ANoticeSaidOverOpenWindowsStandsClearOfThemOrOverTheLeastOfThem)
 {
     ASSERT_NO_FATAL_FAILURE(EnterTheWorldHere());
     Covenant* own = gGame->GetCovenant(OwnCovenant());
     ASSERT_NE(own, nullptr);
-    enum Where { kBesideTheWindows, kOnThePage, kOnTheLog };
+    enum Where { kBesideTheWindows, kOnThePage, kOverTheWindows };
     struct Row {
         const char* what;
         std::function<void()> act;
@@ -568,7 +568,7 @@ TEST_F(NewcomerEndToEnd, ANoticeSaidOverOpenWindowsStandsClearOfThemOrGoesOnTheL
              const char* goods = Shown("VendorMenu") ? "VendorMenu::Goods0" : "VendorMenuWithQuests::Goods0";
              ClickOn(Widget(goods), SDL_BUTTON_RIGHT);
          },
-         "$$CantAffordItem$$", kOnTheLog},
+         "$$CantAffordItem$$", kOverTheWindows},
         {"a rumour the store cannot pay, on the relations screen's page about the rival",
          [&] {
              own->statistics.Set(CovenantStat::Money, 0);
@@ -587,26 +587,23 @@ TEST_F(NewcomerEndToEnd, ANoticeSaidOverOpenWindowsStandsClearOfThemOrGoesOnTheL
         SCOPED_TRACE(row.what);
         closeAll();
         row.act();
-        FramesUntil([&] { return said(row.said, row.where == kOnTheLog) != nullptr; }, 20);
+        FramesUntil([&] { return said(row.said, false) != nullptr; }, 20);
         Frames(2);
         std::vector<FrameUi::WidgetBox> boxes;
         gUISystem->GetWindowBoxes(boxes);
         ASSERT_TRUE(std::any_of(boxes.begin(), boxes.end(), [](const auto& b) { return b.window; }) ||
                     row.where == kOnThePage)
             << "no window open";
-        if (row.where == kOnTheLog) {
-            EXPECT_NE(said(row.said, true), nullptr) << "not on the log";
-            EXPECT_EQ(said(row.said, false), nullptr) << "still said over the windows";
-            continue;
-        }
+        EXPECT_EQ(said(row.said, true), nullptr) << "put on the log, which the windows cover";
         const TextEvents::Record* notice = said(row.said, false);
         ASSERT_NE(notice, nullptr) << "not said";
         auto crosses = [notice](const std::array<float, 4>& box) {
             return notice->x < box[2] && box[0] < notice->x + notice->width && notice->y < box[3] &&
                    box[1] < notice->y + notice->height;
         };
+        // Over the windows where they leave no room, but never on the screen's own words.
         for (const FrameUi::WidgetBox& box : boxes)
-            EXPECT_FALSE(crosses(box.box) && (box.window || row.where == kOnThePage))
+            EXPECT_FALSE(crosses(box.box) && (box.window ? row.where != kOverTheWindows : row.where != kBesideTheWindows))
                 << (box.window ? "a window" : "a widget") << " at " << box.box[0] << ", " << box.box[1] << " .. "
                 << box.box[2] << ", " << box.box[3] << " under the line at " << notice->x << ", " << notice->y;
         if (row.where == kOnThePage) {

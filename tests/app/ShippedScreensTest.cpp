@@ -23,6 +23,7 @@
 #include "ui/widgets/UIStatValue.h"
 
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -305,6 +306,27 @@ TEST_F(ShippedScreens, RiseAgainAnswersTheFirstPressWithTheWaitShownClearOfTheNo
     ScreenBox box = Client::GetEntityScreenBox(*body);
     EXPECT_LT(std::max(box.y1, box.y2), window->position[1]) << "the fallen hero and his bar stand above the window";
     KeepScreen("playerdead-waiting");
+
+    // The window says how long the wait is, in the heading's place, and counts it down.
+    UIWidget* waiting = gUISystem->FindWidgetByPath("PlayerDead::Waiting");
+    UIWidget* heading = gUISystem->FindWidgetByPath("PlayerDead::Heading");
+    ASSERT_NE(waiting, nullptr);
+    ASSERT_NE(heading, nullptr);
+    EXPECT_TRUE(waiting->IsVisible());
+    EXPECT_FALSE(heading->IsVisible());
+    auto secondsLeft = [body] { return static_cast<int>(std::ceil(body->timerDuration - body->timerElapsed)); };
+    int before = secondsLeft();
+    TargaImage counting = Screenshot();
+    EXPECT_EQ(waiting->text, MakeLocToken("Resurrecting", "%d", before));
+    EXPECT_GE(before, 40) << "the leader's 45 seconds, less the frames since the press";
+    int headingTop = static_cast<int>(window->position[1]) + 10;
+    EXPECT_GT(CountPixels(counting, 200, headingTop, 440, headingTop + 20,
+                          [](const auto& p) { return p[0] > 200 && p[1] > 150 && p[2] < 160; }),
+              50)
+        << "the count in gold where the heading stood";
+    Frames(60);
+    Screenshot();
+    EXPECT_EQ(waiting->text, MakeLocToken("Resurrecting", "%d", before - 3)) << "three seconds on";
 
     FramesUntil([player, rise] { return player->health > 0 && !rise->IsVisible(); },
                 int(body->timerDuration * 20.0f) + 40);

@@ -31,6 +31,8 @@ public:
     void DrawCursor() override {}
     Vector2 GetLogPosition() const override { return {20.0f, 300.0f}; }
     Vector2 GetAlternateLogOffset() const override { return {0.0f, -40.0f}; }
+    void GetWindowBoxes(std::vector<WidgetBox>& out) const override { out = boxes; }
+    std::vector<WidgetBox> boxes;
     bool blocking = false;
     bool fullScreen = false;
 };
@@ -267,6 +269,75 @@ TEST_F(TextEvents, LogLinesHoldBehindAMenuAndWhilePausedAndStackUpwards)
     EXPECT_NEAR(drawn[0].first, 127, 2);
     // The other pass leaves the log alone.
     EXPECT_TRUE(DrawnTexts(false, 0.0f).empty());
+}
+
+// The log is drawn under the windows: while one stands over it, its lines wait unread as behind a
+// menu; the window gone, they are fresh.
+TEST_F(TextEvents, LogLinesHoldWhileAWindowStandsOverTheLog)
+{
+    LoadFonts();
+    AddLog("under the trader", 1.0f);
+    ui.boxes = {{{0.0f, 200.0f, 300.0f, 480.0f}, true}};
+    DrawnTexts(true, 10.0f);
+    Advance(10.0f);
+    ui.boxes = {{{0.0f, 200.0f, 300.0f, 480.0f}, false}};
+    auto drawn = DrawnTexts(true, 0.0f);
+    ASSERT_EQ(drawn.size(), 1u) << "a widget of the screen is no window: the log stands beside it";
+    EXPECT_EQ(drawn[0].first, 255);
+    Advance(2.5f);
+    EXPECT_TRUE(DrawnTexts(true, 0.0f).empty()) << "uncovered, the line ages again";
+}
+
+// Said over open windows, a notice stands clear of them; where they leave no clear place, on as
+// little of them as it can (never on a word or picture of the screen behind them); where even
+// that is nowhere, on the log, the same words said again logged again.
+TEST_F(TextEvents, ANoticeOverWindowsStandsClearOfThemOverTheLeastOfThemOrOnTheLog)
+{
+    LoadFonts();
+    using Box = FrameUi::WidgetBox;
+    enum Where { kClear, kInTheGap, kOnTheLog };
+    struct Case {
+        const char* what;
+        std::vector<Box> boxes;
+        Where where;
+    };
+    const Case cases[] = {
+        {"a window on the left", {{{0.0f, 0.0f, 330.0f, 480.0f}, true}}, kClear},
+        {"two windows with a gap narrower than the line between them, the screen's bar below",
+         {{{0.0f, 0.0f, 400.0f, 440.0f}, true}, {{440.0f, 0.0f, 640.0f, 440.0f}, true},
+          {{0.0f, 440.0f, 640.0f, 480.0f}, false}},
+         kInTheGap},
+        {"the screen's words everywhere", {{{0.0f, 0.0f, 640.0f, 480.0f}, false}}, kOnTheLog},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        events.RemoveAll();
+        ui.boxes = c.boxes;
+        for (int said = 1; said <= 2; ++said) {
+            events.AddTextEvent("You cannot afford it.", 320.0f, 240.0f, 3.0f, 2, true, false);
+            auto drawn = DrawnTexts(false, 0.0f);
+            const auto& records = events.GetRecords();
+            auto logged = std::count_if(records.begin(), records.end(), [](const ::TextEvents::Record& r) {
+                return r.kind == ::TextEvents::kLogKind;
+            });
+            const ::TextEvents::Record* notice = events.FindTextEvent(2);
+            ASSERT_NE(notice, nullptr);
+            if (c.where == kOnTheLog) {
+                EXPECT_TRUE(drawn.empty()) << "said over the screen's words";
+                EXPECT_EQ(logged, said) << "each saying is logged";
+                continue;
+            }
+            EXPECT_EQ(logged, 0);
+            ASSERT_EQ(drawn.size(), 1u);
+            float left = notice->x;
+            float right = notice->x + notice->width;
+            if (c.where == kClear)
+                EXPECT_GE(left, 330.0f);
+            else
+                EXPECT_TRUE(left <= 400.0f && right >= 440.0f) << "astride the gap: " << left << " .. " << right;
+            EXPECT_LT(notice->y + notice->height, 440.0f) << "off the screen's bar";
+        }
+    }
 }
 
 // A burst of news about others shares the view with the player's own fresh lines instead of

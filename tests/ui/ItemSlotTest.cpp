@@ -77,6 +77,42 @@ TEST_F(ItemSlotRequests, AHelmAboveThePlayersLevelIsRefusedNamingTheLevelItNeeds
     EXPECT_EQ(Shown(needs), 1) << "the swap that would wear it";
 }
 
+// A two-handed weapon and a shield would share the hands, whichever is taken up second: the drop
+// says so and asks the host nothing.
+TEST_F(ItemSlotRequests, AWeaponForBothHandsAndAShieldAreRefusedTogetherSayingWhy)
+{
+    const std::string hands = "ItemSlot { internalName Main inventorySlot Equipment HandPrimary itemSlotType HandPrimary "
+                              "position 0 400 size 32 32 }\n"
+                              "ItemSlot { internalName Off inventorySlot Equipment HandSecondary itemSlotType "
+                              "HandSecondary position 40 400 size 32 32 }\n";
+    StartWithMenu(kItemSlotMenu + hands, "",
+                  "Maul\n{\n    Type Item\n    ItemType HandBoth\n}\nBuckler\n{\n    Type Item\n    ItemType HandSecondary\n}\n");
+    struct Case {
+        const char* held;
+        int32_t heldAt;
+        const char* dropped;
+        int droppedOnX;
+    };
+    const Case cases[] = {
+        {"Buckler", EquipedLocation::HandSecondary, "Maul", 10},
+        {"Maul", EquipedLocation::HandPrimary, "Buckler", 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dropped);
+        for (int32_t place : {EquipedLocation::HandPrimary, EquipedLocation::HandSecondary})
+            hostPlayer->inventory->DeleteAt(InventoryGroupIndex::Equipment, place);
+        hostPlayer->inventory->DeleteAt(InventoryGroupIndex::Bag1, 0);
+        Give(c.held, InventoryGroupIndex::Equipment, c.heldAt);
+        Give(c.dropped, InventoryGroupIndex::Bag1, 0);
+        Sync();
+        textEvents.RemoveAll();
+        Press(10, 10);
+        Press(c.droppedOnX, 410);
+        EXPECT_TRUE(Queued().empty());
+        EXPECT_EQ(Shown("$$CantEquip2HandedWeaponAndShield$$"), 1);
+    }
+}
+
 TEST_F(ItemSlotRequests, ABagNeverGoesIntoItsOwnContents)
 {
     StartWithMenu();

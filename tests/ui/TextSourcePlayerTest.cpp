@@ -189,7 +189,7 @@ TEST_F(TextSourcePlayerClient, TheClientNamesThePlayerItsLevelItsTimedActionAndI
     // The host's own line for an identifying player, through the connection.
     gGameServices->QueueClientCommand("timer " + std::to_string(hostPlayer->entityNumber) + " 3.0 2");
     Sync();
-    EXPECT_EQ(Shown("Busy"), "$$IdentifyingItem$$");
+    EXPECT_EQ(Shown("Busy"), MakeLocToken("IdentifyingItem", "%d", 3)) << "the phrase with the seconds to go";
 
     InventoryBag* shelf = hostPlayer->GetBag(InventoryGroupIndex::Bookshelf);
     ASSERT_NE(shelf, nullptr);

@@ -2,6 +2,7 @@
 #include "ui/widgets/UIList.h"
 
 #include "core/ColorCode.h"
+#include "core/ColorSystem.h"
 #include "core/FileSystem.h"
 #include "core/LocSystem.h"
 #include "core/StringUtil.h"
@@ -9,7 +10,9 @@
 #include "core/UserVarSystem.h"
 #include "core/system/TimerSystem.h"
 #include "render/TextMeasure.h"
+#include "resources/ResourceManager.h"
 #include "resources/fonts/ScreenText.h"
+#include "resources/shaders/ShaderLookup.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/widgets/UIScrollBar.h"
@@ -21,6 +24,10 @@ namespace {
 // Colour-table entries of a selected or ticked row and of a disabled one.
 constexpr int32_t kListSelectedColor = 1;
 constexpr int32_t kListDisabledColor = 4;
+// A row that can be ticked shows a box of this side (no taller than its row) at its left, its
+// words this far past the box: a list of names alone gave a newcomer nothing to tick.
+constexpr float kListBoxSide = 16.0f;
+constexpr float kListBoxGap = 4.0f;
 
 UserVarRef ListRegisterVar(const std::string& name)
 {
@@ -243,6 +250,7 @@ void UIList::Draw()
                               1.0f);
         return;
     }
+    float indent = GetTextIndent();
     for (int32_t row = first; row < first + visibleRows && NamesRow(row); ++row) {
         if (offset + static_cast<float>(itemHeight) > size[1])
             break;
@@ -256,21 +264,61 @@ void UIList::Draw()
             fitted.source = std::move(text);
             fitted.width = size[0];
         }
-        gScreenText->DrawText(font, fitted.drawn, static_cast<int32_t>(x), static_cast<int32_t>(y + offset), color,
-                              useTextBackdrop, 1.0f);
+        DrawTickBox(row, x, y + offset);
+        gScreenText->DrawText(font, fitted.drawn, static_cast<int32_t>(x + indent), static_cast<int32_t>(y + offset),
+                              color, useTextBackdrop, 1.0f);
         offset += static_cast<float>(itemHeight);
     }
+}
+
+float UIList::GetTextIndent() const
+{
+    return canSelectMultiple ? std::min(kListBoxSide, static_cast<float>(itemHeight)) + kListBoxGap : 0.0f;
+}
+
+// A disabled row has no box: it cannot be ticked.
+void UIList::DrawTickBox(int32_t row, float x, float y) const
+{
+    auto index = static_cast<size_t>(row);
+    if (!canSelectMultiple || rows[index]->enabled == 0 || !boxTexture.IsValid())
+        return;
+    float side = std::min(kListBoxSide, static_cast<float>(itemHeight));
+    float top = y + (static_cast<float>(itemHeight) - side) * 0.5f;
+    // In the plain colour of the game's own check boxes.
+    Color plain{1.0f, 1.0f, 1.0f};
+    ColorSystem::GetColorByIndex(plain.r, plain.g, plain.b, 0);
+    gScreenText->DrawShaderRect(boxTexture.GetValue(), plain, x, top, x + side, top + side, 1.0f, false, false, 0);
+    if (index < ticked.size() && ticked[index])
+        gScreenText->DrawShaderRect(tickTexture.GetValue(), plain, x, top, x + side, top + side, 1.0f, false, false,
+                                    0);
 }
 
 WString UIList::FitRowText(const std::string& text) const
 {
     WString wide = gLocSystem ? gLocSystem->TranslateToWide(text) : NarrowToWide(text);
-    if (size[0] <= 0.0f || MeasureTextW(font, wide).width <= size[0])
+    float room = size[0] - GetTextIndent();
+    if (size[0] <= 0.0f || MeasureTextW(font, wide).width <= room)
         return wide;
     const std::u16string_view dots = u"...";
-    while (!wide.empty() && MeasureTextW(font, wide + std::u16string(dots)).width > size[0])
+    while (!wide.empty() && MeasureTextW(font, wide + std::u16string(dots)).width > room)
         wide.pop_back();
     return wide + std::u16string(dots);
+}
+
+bool UIList::GetOtherWordsBox(std::array<float, 4>& box) const
+{
+    float height = 0.0f;
+    if (!rows.empty()) {
+        int32_t shown = std::min(static_cast<int32_t>(rows.size()) - GetFirstVisibleRow(), GetVisibleRows());
+        height = static_cast<float>(std::max(shown, 0) * itemHeight);
+    } else if (!emptyText.empty()) {
+        height = MeasureTextW(font, gLocSystem ? gLocSystem->TranslateToWide(emptyText) : NarrowToWide(emptyText)).height;
+    }
+    if (height <= 0.0f)
+        return false;
+    Vector2 at = GetScreenPosition();
+    box = {at.x, at.y, at.x + size[0], at.y + std::min(height, size[1])};
+    return true;
 }
 
 bool UIList::GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title)
@@ -295,6 +343,10 @@ void UIList::OnAttach()
     bool placed = scrollBarOffset[0] != 0.0f || scrollBarOffset[1] != 0.0f || scrollBarSize[0] != 0.0f ||
                   scrollBarSize[1] != 0.0f;
     scrollBar = UIScrollBar::MakeFor(*this, placed ? place : nullptr, placed ? scrollBarSize : nullptr);
+    if (canSelectMultiple && gResourceManager && !boxTexture.IsValid()) {
+        LoadTextureByName("Textures/UI/checkbox_uncheck.tga", boxTexture, TextureUsage::Overlay);
+        LoadTextureByName("Textures/UI/checkbox.tga", tickTexture, TextureUsage::Overlay);
+    }
     // Filled now as well: a menu read with "visible 1" was shown before its widgets existed.
     Fill();
 }
@@ -375,4 +427,6 @@ void UIList::CopyFrom(const UIWidget& source)
     doubleClickRedirect = other->doubleClickRedirect;
     selectFirstItem = other->selectFirstItem;
     emptyText = other->emptyText;
+    boxTexture = other->boxTexture;
+    tickTexture = other->tickTexture;
 }

@@ -34,6 +34,8 @@ public:
     void Refresh();
     void OnMenuShown(bool /*firstTime*/) override { Refresh(); }
     bool GetHelpText(int32_t x, int32_t y, std::string& text, std::string& title) override;
+    // The rows in view, or the empty list's words.
+    bool GetOtherWordsBox(std::array<float, 4>& box) const override;
     void OnAttach() override;
     bool ReadProperty(const std::string& key, TextParser& parser) override;
     UIWidget* NewOfSameKind() const override { return new UIList(); }
@@ -50,9 +52,12 @@ public:
     void Select(int32_t row);
     // The row's name with the code of its state in front, as drawn.
     std::string RowText(int32_t row) const;
-    // The row's text translated, cut short with "..." when wider than the list, so that it never
-    // runs over what stands beside the list.
+    // The row's text translated, cut short with "..." when wider than the room the list gives its
+    // words, so that it never runs over what stands beside the list.
     WString FitRowText(const std::string& text) const;
+    // How far a row's words stand right of the list's edge: past the box of a list whose rows
+    // are ticked, else 0.
+    float GetTextIndent() const;
     UIScrollBar* GetScrollBar() const { return scrollBar; }
 
     std::vector<std::unique_ptr<ListEntry>> rows;
@@ -78,6 +83,9 @@ public:
     bool selectFirstItem = false;
     // Drawn in the first row's place while the list has no rows, so that an empty list says why.
     std::string emptyText;
+    // The box a row that can be ticked shows, and the tick drawn over it.
+    ResourceHandle boxTexture;
+    ResourceHandle tickTexture;
 
 private:
     // The rows drawn last, by place in view: what each was made from and what was drawn.
@@ -91,6 +99,7 @@ private:
     void FillFromFolder();
     bool NamesRow(int32_t row) const { return row >= 0 && row < static_cast<int32_t>(rows.size()); }
     void PressDoubleClickRedirect() const;
+    void DrawTickBox(int32_t row, float x, float y) const;
 
     // Kept between frames, so a steady list is not translated and measured again.
     std::vector<FittedRow> fittedRows;

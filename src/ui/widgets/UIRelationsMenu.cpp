@@ -4,11 +4,13 @@
 #include "core/CommandSystem.h"
 #include "core/DebugSystem.h"
 #include "core/EngineEnums.h"
+#include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "render/TextMeasure.h"
 #include "resources/ResourceManager.h"
 #include "rules/GameData.h"
+#include "rules/GameSystemTuning.h"
 #include "ui/UISystem.h"
 #include "ui/UIWidget.h"
 #include "ui/UiGameView.h"
@@ -580,18 +582,41 @@ bool UIRelationsMenu::RunCommand(const std::vector<std::string>& words)
 
 void UIRelationsMenu::StartRaid()
 {
-    UiCovenantFacts covenant;
-    if (!RelationsView().GetCovenant(selectedCovenant, covenant)) {
-        DebugSystem::Print(kPrintWarning, "Relations: no covenant %d to raid\n", selectedCovenant);
-        return;
-    }
     UIMenu* page = FindPage(kRaidPage);
     const auto* list = page ? dynamic_cast<const UIList*>(page->FindWidget("RaidNpcList")) : nullptr;
-    ExecuteCommandLine(RelationsRaidLine(selectedCovenant, list));
-    if (visible) {
-        Hide();
-        visible = false;
+    std::string refusal = RaidRefusal(list);
+    if (!refusal.empty()) {
         if (gUISystem)
-            gUISystem->RecomputeHover();
+            gUISystem->GetGameView().ShowMessage(refusal);
+        return;
     }
+    ExecuteCommandLine(RelationsRaidLine(selectedCovenant, list));
+    // The screen gives way to the hero riding out. Mended: opened by its key it stands on the
+    // menu stack, not visible, and stayed over the world as though the order had gone nowhere.
+    if (IsShown())
+        HideOrPop();
+}
+
+// Why the raid page's order cannot go, as a notice; empty when it can.
+std::string UIRelationsMenu::RaidRefusal(const UIList* list) const
+{
+    const UiGameView& view = RelationsView();
+    UiCovenantFacts covenant;
+    if (!view.GetCovenant(selectedCovenant, covenant) || covenant.defeated ||
+        selectedCovenant == view.GetPlayerCovenantIndex())
+        return "$$RaidNoTarget$$";
+    bool anyCanRide = list && std::any_of(list->rows.begin(), list->rows.end(),
+                                          [](const std::unique_ptr<ListEntry>& row) { return row->enabled != 0; });
+    if (!anyCanRide)
+        return "$$RelationsRaidNobody$$";
+    std::vector<std::string> picked;
+    list->GetSelectedValues(picked);
+    if (picked.empty())
+        return "$$RaidNobodyTicked$$";
+    // The world host takes the hero and at most this many more into a raid's party, and would
+    // turn the rest away once the hero had left.
+    int32_t room = gGameData ? gGameData->GetTuning().maxRaidGroupSize - 1 : 0;
+    if (static_cast<int32_t>(picked.size()) > room)
+        return MakeLocToken("RaidGroupFull", "%d", std::max(room, 0));
+    return {};
 }

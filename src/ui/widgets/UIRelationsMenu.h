@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class UIList;
 class UIWidget;
 
 // Where the screen's own pictures go: lines in the 640 x 480 space and text at a point. The
@@ -103,7 +104,8 @@ public:
     void ShowDefault();
     // The diplomacy page on the covenant; nothing for -1.
     void TalkTo(int32_t covenant);
-    // The raid order on the selected covenant with the picked rows of the raid page's list.
+    // The raid order on the selected covenant with the picked rows of the raid page's list; a
+    // notice instead when there is no covenant to raid, nobody ticked or more than a raid takes.
     void StartRaid();
 
     // The page menu of that kind, made a page of this menu; null when the UI system has none.
@@ -149,6 +151,7 @@ private:
     void ShowOnlyCurrentPage();
     void PlaceSelectedWidgets();
     void RefreshDiplomacy();
+    std::string RaidRefusal(const UIList* list) const;
     bool RunCommand(const std::vector<std::string>& words);
     void SetSeries(bool power, const std::string& argument, int32_t how);
 

@@ -21,9 +21,9 @@ using ShippedCreatures = ShippedRulesWorld;
 
 TEST_F(ShippedCreatures, MonstersCoverTheLevelsWithEverySpecialRarity)
 {
-    // Goblins, undead, beasts, would-be recruits, bone callers, cinderlings, cantors, rovers and
-    // the town's own folk.
-    EXPECT_EQ(gameData.GetArchetypes().GetCount(), 9);
+    // Goblins, undead, beasts, would-be recruits, bone callers, cinderlings, cantors, rovers, the
+    // town's own folk and the town's recruit, who goes along with its leader.
+    EXPECT_EQ(gameData.GetArchetypes().GetCount(), 10);
     ASSERT_GE(gameData.GetMonsterTypeCount(), 8);
     std::set<int32_t> rarities;
     std::set<int32_t> levels;
