@@ -16,9 +16,7 @@
 #include "rules/covenants/OfferAnswers.h"
 #include "rules/items/InventoryBase.h"
 #include "covenants/PlayerHouseRecords.h"
-#include "platform/PosixPlatformSystem.h"
-#include "resources/Resource.h"
-#include "resources/ResourceManager.h"
+#include "server/WorldHostResources.h"
 #include "support/LogLines.h"
 #include "support/ShippedGame.h"
 #include "world/NetEntityState.h"
@@ -971,26 +969,8 @@ std::vector<int32_t> WorldHostFloodEntities(MessageBuffer update, const Database
 
 class WorldHostFloods : public WorldHostTwoClients {
 protected:
-    WorldHostFloods() : platform((folder.Path() / "User").string())
-    {
-        gPlatformSystem = &platform;
-        gResourceManager = &manager;
-        manager.Init();
-        // Sounds made from their names alone: the host names them to the clients as the game's.
-        manager.RegisterType("ogg", kMemGeneral, false, "", false,
-                             [](const std::string&, uint8_t*, uint32_t, int32_t) { return new Resource(); });
-    }
-
-    ~WorldHostFloods() override
-    {
-        host->ReleaseResources();
-        manager.Shutdown();
-        gResourceManager = nullptr;
-        gPlatformSystem = nullptr;
-    }
-
-    PosixPlatformSystem platform;
-    ResourceManager manager;
+    // Sounds made from their names alone: the host names them to the clients as the game's.
+    WorldHostResources resources{*host, (folder.Path() / "User").string(), "ogg"};
 };
 
 // Mended: an offer to another player's covenant queued its lines for that player outside the
