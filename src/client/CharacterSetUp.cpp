@@ -35,9 +35,11 @@ void CharacterSetUpSetVar(const std::string& name, const std::string& value)
         gUserVarSystem->SetStringByName(name, value);
 }
 
-bool CharacterSetUpRefuse(const char* error)
+// The refusal, and the field (its user var) it is about: typing there takes it away.
+bool CharacterSetUpRefuse(const char* error, const char* field)
 {
     CharacterSetUpSetVar("LastError", error);
+    CharacterSetUpSetVar("LastErrorField", field);
     return false;
 }
 
@@ -91,12 +93,12 @@ void CharacterSetUp::Register(CommandSystem& commands)
 bool CharacterSetUp::VerifyCharacterName()
 {
     if (CharacterSetUpVar("CovenantName").empty())
-        return CharacterSetUpRefuse("$$ErrorCovenantNameEmpty$$");
+        return CharacterSetUpRefuse("$$ErrorCovenantNameEmpty$$", "CovenantName");
     std::string base = CharacterFileBase(CharacterSetUpVar("PlayerName"));
     if (base.empty())
-        return CharacterSetUpRefuse("$$ErrorCharacterNameEmpty$$");
+        return CharacterSetUpRefuse("$$ErrorCharacterNameEmpty$$", "PlayerName");
     if (gFileSystem && gFileSystem->FileExists(PlayerClient::CharacterFilePath(base), kLocationUser))
-        return CharacterSetUpRefuse("$$ErrorCharacterNameUsed$$");
+        return CharacterSetUpRefuse("$$ErrorCharacterNameUsed$$", "PlayerName");
     return true;
 }
 

@@ -198,6 +198,10 @@ bool ClientApp::SaveCharacter()
 
 void ClientApp::AutoSave()
 {
+    // Mended: the saves after a trade and before the allied victory wrote a game that keeps no
+    // saves; every autosave asks here.
+    if (!gGameData || !gGameData->GetTuning().usesSaveGames)
+        return;
     // A fallen hardcore character's files are gone on purpose; nothing of it is written again.
     if (link && link->IsGone())
         return;
@@ -739,8 +743,8 @@ void ClientApp::DrawEntities(WorldView& view)
 
 void ClientApp::DrawEntityOverlays()
 {
-    ScreenOverlayCanvas screen;
-    OverlayCanvas& canvas = overlayCanvas ? *overlayCanvas : screen;
+    overlayScreen.BeginFrame();
+    OverlayCanvas& canvas = overlayCanvas ? *overlayCanvas : overlayScreen;
     OverlayFrame frame = overlays.GatherFrame();
     ForEachDrawnEntity([&](EntityClient& entity) { entity.UpdateVisuals(frame, canvas); });
     if (const PlayerClient* player = active ? GetLocalPlayer() : nullptr)

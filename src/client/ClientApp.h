@@ -115,7 +115,7 @@ public:
     bool SaveCharacter();
     // The character, then, once it is saved, the world host's world under the character's name
     // through the hook; a character without a name, or one that could not be saved, saves no world
-    // (a warning says so).
+    // (a warning says so). Nothing in a game whose "UsesSaveGames" is off.
     void AutoSave();
     // While active: "pausedAuto" is set (menus that pause the game call it every frame).
     void SetAutoPause();
@@ -253,6 +253,8 @@ private:
     ClientDropDown* openDropDown = nullptr;
     SafePointer hoverEntity;
     EntityOverlays overlays;
+    // Kept from frame to frame with the texts it shows.
+    ScreenOverlayCanvas overlayScreen;
     OverlayCanvas* overlayCanvas = nullptr;
     // The mark under the player's target, loaded on its first draw.
     ResourceHandle selectedTargetMark;

@@ -27,9 +27,8 @@ EffectHost* ClientEffectContext::FindEntityByOwner(EffectHost* owner, int32_t su
 {
     // Every host the client hands out is an entity's own.
     auto* ownerHost = dynamic_cast<EntityEffectHost*>(owner);
-    EntityClient* found = ownerHost && gGameClient
-                              ? gGameClient->FindEntityByOwner(ownerHost->GetEntity().entityNumber, subId)
-                              : nullptr;
+    EntityClient* found =
+        ownerHost && gGameClient ? gGameClient->FindEntityByOwner(&ownerHost->GetEntity(), subId) : nullptr;
     return found ? &found->GetEffectHost() : nullptr;
 }
 

@@ -228,16 +228,20 @@ void Client::DeleteFakePlayer()
         gClientApp->SetLink(nullptr);
 }
 
+const EntityClient* Client::GetHoverIgnoredEntity()
+{
+    const PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
+    const EntityClient* chosen = player ? player->GetInteractionTarget() : nullptr;
+    if (chosen && chosen->pickThrough && chosen->GetClickAction(true, true) != PlayerClient::kModeAttack)
+        return nullptr;
+    return player;
+}
+
 void Client::UpdateHoverEntity()
 {
     if (!gClientApp)
         return;
     int32_t x = gInputSystem ? gInputSystem->GetCursorX() : 0;
     int32_t y = gInputSystem ? gInputSystem->GetCursorY() : 0;
-    // The player is looked through unless the one it has chosen is a townsperson (a creature
-    // with the "Npc" flag) it would not strike: then nothing is.
-    const PlayerClient* player = gClientApp->GetLocalPlayer();
-    const EntityClient* chosen = player ? player->GetInteractionTarget() : nullptr;
-    bool pickThrough = chosen && chosen->isNpc && chosen->GetClickAction(true, true) != PlayerClient::kModeAttack;
-    gClientApp->SetHoverEntity(PickEntityAt(x, y, pickThrough ? nullptr : player));
+    gClientApp->SetHoverEntity(PickEntityAt(x, y, GetHoverIgnoredEntity()));
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class EntityClient;
+
 namespace ClientInput {
 // The eleven commands; "keyPress" and "buttonPress" replace any rows of the names before them.
 void RegisterCommands();
@@ -39,6 +41,9 @@ void OnOrderGame();
 void BuildFakePlayer();
 void UpdateFakePlayer();
 void DeleteFakePlayer();
-// The hover entity becomes the pick at the input's cursor.
+// What the hover looks through: the local player, or nothing while the entity the player has
+// chosen carries the pick-through flag and a click would not strike it.
+const EntityClient* GetHoverIgnoredEntity();
+// The hover entity becomes the pick at the input's cursor, looking through what the above names.
 void UpdateHoverEntity();
 } // namespace Client

@@ -169,7 +169,7 @@ void ClientMapSource::GetCovenants(std::vector<MapCovenant>& out) const
 bool ClientMapSource::KnowsLevel(int32_t level) const
 {
     PlayerClient* player = gClientApp ? gClientApp->GetLocalPlayer() : nullptr;
-    return player && player->IsGateLevelOpen(level);
+    return player && player->GetCurrentLevelGateFlag(level);
 }
 
 bool ClientMapSource::IsQuestLevel(int32_t level) const

@@ -1,4 +1,4 @@
-// ClientSight -- what the player's character can see: the shadow grids around its destination, the fade while it walks, the maps' shader at a map cell, and the entity an owner holds in a slot.
+// ClientSight -- what the player's character can see: the shadow grids around its destination, the fade while it walks and the maps' shader at a map cell.
 #include "client/ClientSight.h"
 
 #include "client/ClientApp.h"
@@ -288,18 +288,6 @@ ResourceHandle ClientSight::GetMapShaderAt(int32_t level, int32_t mapX, int32_t 
         return entity->mapShader;
     }
     return {};
-}
-
-EntityClient* ClientSight::FindEntityByOwner(const EntityClient* owner, int32_t ownerSlot) const
-{
-    if (!owner || ownerSlot == -1)
-        return nullptr;
-    for (int32_t number = 0; number < GameClient::kMaxEntities; ++number) {
-        EntityClient* entity = client.GetEntity(number);
-        if (entity && entity->parentNumber == owner->entityNumber && entity->parentTag == ownerSlot)
-            return entity;
-    }
-    return nullptr;
 }
 
 void ClientSight::Reset()

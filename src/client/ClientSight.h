@@ -1,4 +1,4 @@
-// ClientSight -- what the player's character can see: the shadow grids around its destination, the fade while it walks, the maps' shader at a map cell, and the entity an owner holds in a slot.
+// ClientSight -- what the player's character can see: the shadow grids around its destination, the fade while it walks and the maps' shader at a map cell.
 #pragma once
 
 #include "resources/ResourceHandle.h"
@@ -53,8 +53,6 @@ public:
 
     // The shader the maps draw at a map cell, counted for the caller; empty for none.
     ResourceHandle GetMapShaderAt(int32_t level, int32_t mapX, int32_t mapY);
-    // The entity the owner holds in the slot; the first in slot order.
-    EntityClient* FindEntityByOwner(const EntityClient* owner, int32_t ownerSlot) const;
 
     void Reset();
     void SetFogOff(bool off) { fogOff = off; }

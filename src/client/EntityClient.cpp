@@ -154,14 +154,21 @@ void EntityClient::PrecacheSkills()
         if (!name.empty())
             precached.push_back(AcquireResource(name));
     };
-    for (const SkillDefinition* skill : archetype->skills) {
+    auto keepProjectile = [&keep](const SkillDefinition* skill) {
         const DatabaseEntry* projectile =
             skill && gDatabase ? gDatabase->FindEntryByName(skill->projectile) : nullptr;
         if (projectile) {
             keep(projectile->GetString("ModelName"));
-            keep(projectile->GetString("ExplosionName"));
+            // The projectile's own record names its impact model "Explosion", as the host reads it.
+            keep(projectile->GetString("Explosion"));
         }
-    }
+    };
+    for (const SkillDefinition* skill : archetype->skills)
+        keepProjectile(skill);
+    // The type's own "Skill" lines too: a creature of the type uses them beside its kind's.
+    if (monsterType && gGameData)
+        for (const std::string& name : monsterType->skills)
+            keepProjectile(gGameData->FindSkillDefinition(name));
     std::vector<std::string> names;
     record->GetStringList("precache", names, true, false);
     for (const std::string& name : names)

@@ -317,6 +317,10 @@ public:
     bool isGambler = false;
     bool talks = false;
     bool isPlayerBody = false;
+    // Chosen by the local player, it lets the hover look through nothing (not even the player)
+    // while a click would not strike it. Clear unless something sets it: no record key or state
+    // word does.
+    bool pickThrough = false;
     bool isItem = false;
     int32_t itemType = 0;
     int32_t itemQuality = 0;
@@ -386,6 +390,9 @@ public:
 protected:
     std::vector<std::unique_ptr<StatusEffectClient>> statusEffects;
     float serverFloat = 0.0f;
+    // The local player's own light takes one of the places kept beyond the ordinary lights, so
+    // that sixteen lit things in view never put it out.
+    bool ownsPriorityLight = false;
 
 private:
     int32_t GetNpcClickAction(bool inReach, bool rescue) const;

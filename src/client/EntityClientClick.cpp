@@ -174,7 +174,7 @@ int32_t EntityClient::GetObjectClickAction(bool inReach, bool allowWhileStealthe
             return ClickMode::kApproach;
         if (own)
             return ClickMode::kWorldMap;
-        return player && !player->GetCurrentLevelGateFlag() ? ClickMode::kActivateGate : ClickMode::kUse;
+        return player && !player->GetCurrentLevelGateFlag(position.level) ? ClickMode::kActivateGate : ClickMode::kUse;
     }
     if (type == DatabaseEntryType::Trap)
         return ClickMode::kNothing;

@@ -16,6 +16,8 @@
 #include "resources/effects/EffectSystem.h"
 #include "resources/models/Animation.h"
 #include "resources/models/ModelResource.h"
+#include "rules/GameData.h"
+#include "rules/statuseffects/StatusEffectBase.h"
 
 #include <string>
 
@@ -29,19 +31,21 @@ bool EntityClientSoundOn()
     return gSoundSystem && gSoundSystem->IsInitialised();
 }
 
-// The grouping of the status-effect rules: modes 1 to 3 by "GroupName", mode 4 the same record.
+const StatusEffectBase* EntityClientEffectDefinition(const StatusEffectClient& effect)
+{
+    const DatabaseEntry* record = effect.GetRecord();
+    return record && gGameData ? gGameData->FindStatusEffect(record->GetName()) : nullptr;
+}
+
+// Only a kept effect of the grouping modes 1 to 4 speaks for the lost one; the group itself is
+// the status-effect rules' own test.
 bool EntityClientSameEffectGroup(const StatusEffectClient& kept, const StatusEffectClient& lost)
 {
-    const DatabaseEntry* keptRecord = kept.GetRecord();
-    const DatabaseEntry* lostRecord = lost.GetRecord();
-    if (!keptRecord || !lostRecord)
+    const StatusEffectBase* keptDefinition = EntityClientEffectDefinition(kept);
+    if (!keptDefinition || keptDefinition->effectType < StatusEffectType::Combine ||
+        keptDefinition->effectType > StatusEffectType::OnlyOneExact)
         return false;
-    int32_t mode = GetStatusEffectTypeByName(keptRecord->GetString("EffectType"));
-    if (mode < StatusEffectType::Combine || mode > StatusEffectType::OnlyOneExact)
-        return false;
-    if (mode == StatusEffectType::OnlyOneExact)
-        return keptRecord == lostRecord;
-    return keptRecord->GetString("GroupName") == lostRecord->GetString("GroupName");
+    return keptDefinition->IsInSameGroup(EntityClientEffectDefinition(lost));
 }
 
 } // namespace

@@ -199,7 +199,7 @@ void EntityClient::AppendGateHover(std::string& out, bool nameOnly) const
     }
     if (!isUsableObject)
         return;
-    bool usable = (player && player->GetCurrentLevelGateFlag()) || gateDestinationKnown || position.level == 0;
+    bool usable = (player && player->GetCurrentLevelGateFlag(position.level)) || gateDestinationKnown || position.level == 0;
     HoverAppendHints(out, nameOnly, usable ? "\n$$LeftClickToUse$$" : "\n$$LeftClickToActivate$$");
 }
 

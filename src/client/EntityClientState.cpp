@@ -15,6 +15,7 @@
 #include "rules/GameData.h"
 #include "rules/monsters/MonsterArchetype.h"
 #include "world/Level.h"
+#include "world/LevelQueries.h"
 #include "world/NetMessages.h"
 #include "world/World.h"
 
@@ -54,9 +55,10 @@ int32_t EntityClientGateId(const WorldPos& where)
     if (!level || !gGameData)
         return -2;
     float reach = 0.5f * gGameData->GetTuning().tileSize;
-    for (size_t j = 0; j < level->gates.size(); ++j)
-        if (EntityClientNear(level->gates[j].position, where, reach))
-            return static_cast<int32_t>(j);
+    int32_t count = LevelQueries::GetGateCount(*level);
+    for (int32_t j = 0; j < count; ++j)
+        if (EntityClientNear(LevelQueries::GetGate(*level, j).position, where, reach))
+            return j;
     return level->hasGate && EntityClientNear(level->gatePosition, where, reach) ? -1 : -2;
 }
 
@@ -262,7 +264,8 @@ void EntityClient::UpdateLight() const
 {
     if (!gLightingSystem || isPlayerBody || IsHidden())
         return;
-    gLightingSystem->AddEntityLight(*this);
+    gLightingSystem->AddEntityLight(*this, ownsPriorityLight ? LightingSystem::kPriorityLight
+                                                             : LightingSystem::kPointLight);
 }
 
 void EntityClient::ExpireDamageTexts()
@@ -293,7 +296,7 @@ void EntityClient::UpdateTimer(float seconds)
 
 bool EntityClient::IsGateOpen() const
 {
-    return position.level == 0 || gateDestination.level != -1 || (gClientApp && gClientApp->GetLink() && gClientApp->GetLink()->IsGateLevelOpen(position.level));
+    return position.level == 0 || gateDestination.level != -1 || (gClientApp && gClientApp->GetLink() && gClientApp->GetLink()->GetCurrentLevelGateFlag(position.level));
 }
 
 void EntityClient::UpdateGate()

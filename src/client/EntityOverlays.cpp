@@ -8,6 +8,7 @@
 #include "client/GameClient.h"
 #include "core/ColorCode.h"
 #include "core/DatabaseEntry.h"
+#include "core/LocSystem.h"
 #include "core/MathUtil.h"
 #include "core/ColorSystem.h"
 #include "core/UserVarSystem.h"
@@ -221,7 +222,7 @@ float ScreenOverlayCanvas::GetScale() const
 
 float ScreenOverlayCanvas::MeasureTextHeight(const std::string& text) const
 {
-    return MeasureTextA(text, EntityOverlaysFont()).height;
+    return MeasureTextW(EntityOverlaysFont(), Shown(text)).height;
 }
 
 void ScreenOverlayCanvas::FillRect(float left, float top, float right, float bottom, int32_t colour, float alpha)
@@ -237,7 +238,29 @@ void ScreenOverlayCanvas::DrawText(const std::string& text, float x, float y, in
     if (!gScreenText)
         return;
     int32_t font = EntityOverlaysFont();
-    float width = MeasureTextA(text, font).width;
-    gScreenText->DrawTextNarrow(font, text, static_cast<int32_t>(std::lround(x - width * 0.5f)),
-                                static_cast<int32_t>(std::lround(y)), EntityOverlaysColour(colour), false, alpha);
+    const WString& shown = Shown(text);
+    float width = MeasureTextW(font, shown).width;
+    gScreenText->DrawText(font, shown, static_cast<int32_t>(std::lround(x - width * 0.5f)),
+                          static_cast<int32_t>(std::lround(y)), EntityOverlaysColour(colour), false, alpha);
+}
+
+void ScreenOverlayCanvas::BeginFrame()
+{
+    std::erase_if(shownTexts, [](const ShownText& entry) { return !entry.drawn; });
+    for (ShownText& entry : shownTexts)
+        entry.drawn = false;
+}
+
+const WString& ScreenOverlayCanvas::Shown(const std::string& text) const
+{
+    auto found = std::find_if(shownTexts.begin(), shownTexts.end(),
+                              [&text](const ShownText& entry) { return entry.source == text; });
+    if (found == shownTexts.end()) {
+        WString wide = NarrowToWide(text);
+        if (gLocSystem && wide.find(u"$$") != WString::npos)
+            wide = gLocSystem->Translate(wide);
+        found = shownTexts.insert(shownTexts.end(), ShownText{text, std::move(wide)});
+    }
+    found->drawn = true;
+    return found->shown;
 }

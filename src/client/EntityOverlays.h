@@ -1,6 +1,7 @@
 // EntityOverlays -- what the client draws over each entity it sees: rising damage and experience texts, the health bar and the timer bar.
 #pragma once
 
+#include "core/StringUtil.h"
 #include "core/TimeStamp.h"
 #include "core/UserVarRef.h"
 #include "core/Vector.h"
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class EntityClient;
 
@@ -91,4 +93,19 @@ public:
     float MeasureTextHeight(const std::string& text) const override;
     void FillRect(float left, float top, float right, float bottom, int32_t colour, float alpha) override;
     void DrawText(const std::string& text, float x, float y, int32_t colour, float alpha) override;
+    // Forgets the texts not drawn since the last call: called once a frame, before the drawing.
+    void BeginFrame();
+
+private:
+    // A text as the screen shows it, translated and widened.
+    struct ShownText {
+        std::string source;
+        WString shown;
+        bool drawn = false;
+    };
+    // The text's entry, made at its first use: a rising text is drawn for seconds, and translating
+    // it anew for each measure and draw of each frame would allocate every time.
+    const WString& Shown(const std::string& text) const;
+
+    mutable std::vector<ShownText> shownTexts;
 };

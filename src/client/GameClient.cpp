@@ -196,12 +196,13 @@ EntityClient* GameClient::GetEntity(int32_t number) const
     return number >= 0 && number < kMaxEntities ? entities[static_cast<size_t>(number)].get() : nullptr;
 }
 
-EntityClient* GameClient::FindEntityByOwner(int32_t ownerNumber, int32_t tag) const
+EntityClient* GameClient::FindEntityByOwner(const EntityClient* owner, int32_t ownerSlot) const
 {
-    if (ownerNumber < 0)
+    // Slot -1 is what every entity that hangs on no tag holds: it names none.
+    if (!owner || owner->entityNumber < 0 || ownerSlot == -1)
         return nullptr;
     for (const auto& entity : entities)
-        if (entity && entity->parentNumber == ownerNumber && entity->parentTag == tag)
+        if (entity && entity->parentNumber == owner->entityNumber && entity->parentTag == ownerSlot)
             return entity.get();
     return nullptr;
 }
@@ -237,7 +238,6 @@ void GameClient::Update(float seconds)
             entity->Update(seconds);
     weatherClient->SetFromUpdate(weather[0], weather[1], weather[2]);
     weatherClient->Update(seconds);
-    sight->UpdateLineOfSight();
     UpdateGameOver();
     UpdateAmbientLight(seconds);
     rankings->UpdateRankings();
@@ -263,7 +263,7 @@ void GameClient::UpdateAutosave()
         RestartAutosave();
     if (!autosaveTimer.IsExpired())
         return;
-    if (gGameData && gGameData->GetTuning().usesSaveGames && gClientApp)
+    if (gClientApp)
         gClientApp->AutoSave();
     RestartAutosave();
 }

@@ -94,8 +94,10 @@ public:
     // ---- The tables ---------------------------------------------------------------------------
     // Null for a number outside 0..1499 or a slot not held.
     EntityClient* GetEntity(int32_t number) const;
-    // The first entity that hangs on the owner at the owner's tag; null for none.
-    EntityClient* FindEntityByOwner(int32_t ownerNumber, int32_t tag) const;
+    // The first entity, in slot order, that hangs on the owner in the owner's slot; null for no
+    // owner, an owner outside the table (every unowned entity names owner -1), slot -1 or no
+    // such entity.
+    EntityClient* FindEntityByOwner(const EntityClient* owner, int32_t ownerSlot) const;
     void ClearEntities();
     // The covenant at the index; past the end, with create, a new one appended.
     CovenantClient* GetCovenant(int32_t index, bool create);

@@ -23,6 +23,20 @@ constexpr size_t kGlobalStatsMinRecordBytes = 10;
 // The fun stats 8 to 15 hold remembered monsters in pairs: a type, then its packed kill word.
 constexpr int32_t kGlobalStatsFirstMonster = 8;
 constexpr int32_t kGlobalStatsLastMonster = 15;
+// Damaged files set aside, each under a name of its own, before a further one stays where it is.
+constexpr int32_t kGlobalStatsAsideNames = 9;
+
+// "<file>.bad", then "<file>.bad2" and on: the first that no earlier damaged file holds; empty
+// when every one is taken.
+std::string GlobalStatsAsideName()
+{
+    for (int32_t number = 1; number <= kGlobalStatsAsideNames; ++number) {
+        std::string name = std::string(kGlobalStatsPath) + ".bad" + (number == 1 ? "" : std::to_string(number));
+        if (!gFileSystem->FileExists(name, kLocationUser))
+            return name;
+    }
+    return std::string();
+}
 
 int32_t GlobalStatsKillScore(const GlobalStats::Record& record, int32_t pair)
 {
@@ -51,15 +65,29 @@ void GlobalStats::Load()
         DebugSystem::Print(kPrintWarning, "Couldn't read %s\n", kGlobalStatsPath);
         return;
     }
-    if (Read(buffer, kGlobalStatsPath))
+    uint32_t version = buffer.ReadUInt();
+    buffer.SetReadPos(0);
+    bool whole = Read(buffer, kGlobalStatsPath);
+    // Mended: a later program's file was set aside and a file of this program's layout began in
+    // its place; it is read in the counted form and left as it is, whatever this run learns.
+    if (version > kVersion) {
+        keepFile = true;
+        DebugSystem::Print(kPrintWarning, "%s has version %u, newer than this program's %u: it is read and never written over\n",
+                           kGlobalStatsPath, version, kVersion);
         return;
-    // Mended: the next save wrote the records read before the damage over the whole file.
-    std::string aside = std::string(kGlobalStatsPath) + ".bad";
-    if (gFileSystem->RenameUserFile(kGlobalStatsPath, aside))
+    }
+    if (whole)
+        return;
+    // Mended: the next save wrote the records read before the damage over the whole file; and a
+    // second damaged file took the name of the first, which was lost.
+    std::string aside = GlobalStatsAsideName();
+    if (!aside.empty() && gFileSystem->RenameUserFile(kGlobalStatsPath, aside)) {
         DebugSystem::Print(kPrintWarning, "%s kept aside as %s; the records begin again from what was read\n",
                            kGlobalStatsPath, aside.c_str());
-    else
-        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside as %s\n", kGlobalStatsPath, aside.c_str());
+        return;
+    }
+    keepFile = true;
+    DebugSystem::Print(kPrintWarning, "Couldn't set %s aside; it is not written over\n", kGlobalStatsPath);
 }
 
 bool GlobalStats::Read(MessageBuffer& buffer, std::string_view path)
@@ -69,12 +97,6 @@ bool GlobalStats::Read(MessageBuffer& buffer, std::string_view path)
     if (buffer.Overrun()) {
         DebugSystem::Print(kPrintWarning, "%.*s is cut before its record count\n", static_cast<int>(path.size()),
                            path.data());
-        return false;
-    }
-    // A later program's layout is not guessed at: read as this one's, it would be nonsense.
-    if (version > kVersion) {
-        DebugSystem::Print(kPrintWarning, "%.*s has version %u, newer than this program's %u\n",
-                           static_cast<int>(path.size()), path.data(), version, kVersion);
         return false;
     }
     for (int32_t i = 0; i < count; ++i) {
@@ -118,6 +140,11 @@ bool GlobalStats::Save() const
 {
     if (!gFileSystem)
         return false;
+    if (keepFile) {
+        DebugSystem::Print(kPrintDeveloper, "%s is left as it is: the records of this run are not written\n",
+                           kGlobalStatsPath);
+        return false;
+    }
     MessageBuffer buffer;
     Write(buffer);
     File* file = gFileSystem->Open(kGlobalStatsPath, kFileWrite | kFileBinary, kLocationUser);

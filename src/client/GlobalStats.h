@@ -42,14 +42,15 @@ public:
 
     // "chars/global.sts" from the user folder; a missing file leaves no records. A cut or
     // hostile file keeps the records read whole before the fault, with a warning naming the file
-    // and the offset; that file, or one of a layout this program does not know, is set aside as
-    // "chars/global.sts.bad", so that no later save writes over it.
+    // and the offset; that file is set aside as "chars/global.sts.bad" (".bad2" and on when
+    // earlier ones hold those names), so that no later save writes over it. A file of a newer
+    // version is read in the counted form and left where it is: no save writes over it.
     void Load();
     // Version 50, counted form, written whole through a temporary file; false (logged, the old
-    // file kept) when it was not.
+    // file kept) when it was not, or when the file loaded is not to be written over.
     bool Save() const;
-    // The records of the buffer appended; false at the first record that is not whole, and for a
-    // version newer than this program writes.
+    // The records of the buffer appended; false at the first record that is not whole. Every
+    // version from 50 on is read in the counted form.
     bool Read(MessageBuffer& buffer, std::string_view path);
     void Write(MessageBuffer& buffer) const;
 
@@ -82,6 +83,8 @@ private:
     static std::string MakeLabel(const Record& record);
 
     std::vector<std::unique_ptr<Record>> records;
+    // The file loaded is a newer program's, or a damaged one that could not be set aside.
+    bool keepFile = false;
 };
 
 extern GlobalStats* gGlobalStats;

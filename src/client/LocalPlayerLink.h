@@ -55,7 +55,7 @@ public:
     // One help topic, shown when the player has not seen it; no chain is walked.
     virtual void OfferHelpTopic(const std::string&) {}
     // Whether the player has opened the gates of the level in this world.
-    virtual bool IsGateLevelOpen(int32_t level) const = 0;
+    virtual bool GetCurrentLevelGateFlag(int32_t level) const = 0;
     // The update's tail after the game part (the player covenant's part when there is one, then
     // the player's part), read whole: false leaves everything as it was and drops the update.
     virtual bool ReadUpdateTail(MessageBuffer& buffer) = 0;

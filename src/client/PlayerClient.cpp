@@ -3,6 +3,7 @@
 
 #include "client/CharacterSetUp.h"
 #include "client/ClientApp.h"
+#include "client/ClientSight.h"
 #include "client/ClientUi.h"
 #include "client/GameClient.h"
 #include "client/PlayerCovenantClient.h"
@@ -51,6 +52,7 @@ PlayerClient::PlayerClient()
     : stats(CharacterStat::kCount), funStats(CharacterFunStat::kCount),
       inventory(std::make_unique<InventoryClient>(&stats))
 {
+    ownsPriorityLight = true;
     inventory->SetOwner(this);
     messageLog.WriteInt(0);
     staging.inventory = std::make_unique<InventoryClient>(&stats);
@@ -216,7 +218,7 @@ void PlayerClient::SetHintSeen(int32_t hint)
         TriggerHint(ui->GetNextHintName(hint));
 }
 
-bool PlayerClient::IsGateLevelOpen(int32_t level) const
+bool PlayerClient::GetCurrentLevelGateFlag(int32_t level) const
 {
     const ItemPtrList& known = itemLists[0];
     for (int32_t i = 0; i < known.GetCount(); ++i) {
@@ -437,6 +439,10 @@ void PlayerClient::Update(float seconds)
     target = GetInteractionTarget();
     if (!walkedThisFrame && target && target != this && target != GetBody() && PlayerClientFacesTarget(interactionMode))
         FaceTowards(target->position, false);
+    // Mended: the grids were traced in the game client's frame, before this walk and the clicks
+    // moved the move target they centre on, so the fog ran a frame behind.
+    if (gGameClient)
+        gGameClient->GetSight().UpdateLineOfSight();
     SendPendingSkill();
     bool stealthed = (statusFlags & kStatusStealthed) != 0;
     PlayAnimation(stealthed ? "idleStealth" : "idle",

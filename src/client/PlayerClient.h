@@ -79,8 +79,8 @@ public:
     void ShowPickupHelp(const EntityClient& entity) override;
     void TriggerHint(const std::string& topic) override;
     void OfferHelpTopic(const std::string& topic) override;
-    // The player's gate record for that level lets it through.
-    bool IsGateLevelOpen(int32_t level) const override;
+    // The player's gate record for that level (a gate's own, not the player's) lets it through.
+    bool GetCurrentLevelGateFlag(int32_t level) const override;
     bool ReadUpdateTail(MessageBuffer& buffer) override;
     void ApplyUpdateTail(MessageBuffer& buffer) override;
 
@@ -329,8 +329,6 @@ public:
     // One row per known gate: the level's name, its place in the list, greyed while unopened.
     void BuildKnownGateList(std::vector<ListEntry>& rows) const;
     int32_t GetKnownGateCount() const;
-    // The gate record of the level the player stands on lets it through.
-    bool GetCurrentLevelGateFlag() const;
     // The party's recruit slots, for the character file.
     void StoreParty();
     // The player's power pays for the skill of that database entry at its level.
@@ -471,6 +469,9 @@ private:
     void EnterQuestGiverMode(const EntityClient* giver);
     // "SelectedQuest": the giver's first offer the player does not hold, else empty.
     void ChooseFirstOfferedQuest(const EntityClient& giver);
+    // Talk's window offers what the townsperson does: the world host lets only the town's recruit
+    // join a covenant ("NpcCanJoin"), and the tutor gives its lessons or leaves ("NpcIsTutor").
+    void EnterTalk(const EntityClient* npc);
     // Trade opens the window its partner offers and gives the hint of its kind.
     void EnterTrade(const EntityClient* partner);
     // The held button's step of the frame: the move target follows the cursor.

@@ -7,6 +7,7 @@
 #include "core/MessageBuffer.h"
 #include "render/TextEvents.h"
 #include "rules/CharacterFlags.h"
+#include "rules/CharacterRecordLimits.h"
 
 #include <cmath>
 
@@ -263,6 +264,12 @@ bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, C
         return damaged("stats");
     if (!(counted ? out.funStats.Read(buffer) : out.funStats.ReadValues(buffer, BareFunStatCount(version))))
         return damaged("fun stats");
+    // Mended: the world host refuses a character whose class, stats or skill gifts break their
+    // bounds, and the join waited a minute for an answer; such a file is damaged here and now.
+    if (const char* refused = CharacterRecordLimits::CheckStats(out.stats.GetValues()))
+        return damaged(refused);
+    if (const char* refused = CharacterRecordLimits::CheckClass(out.stats.Get(CharacterStat::Class)))
+        return damaged(refused);
     if (!out.inventory.Read(buffer, true, version))
         return damaged("inventory");
     out.itemSet = version >= kPlayerFileItemSetVersion ? buffer.ReadInt() : 0;
@@ -324,6 +331,8 @@ bool PlayerClient::ParseCharacter(MessageBuffer& buffer, CharacterRecord& out, C
         return damaged("cut short");
     if (version >= kPlayerFileSkillGiftsVersion && !buffer.ReadIntVector(out.skillGiftLevels))
         return damaged("skill gifts");
+    if (const char* refused = CharacterRecordLimits::CheckSkillGifts(out.skillGiftLevels))
+        return damaged(refused);
     if (out.facing < 0 || out.facing >= kPlayerFileFacings)
         return damaged("facing");
     return true;

@@ -12,6 +12,7 @@
 #include "core/Vector.h"
 #include "core/UserVarSystem.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/GameSystemTuning.h"
 #include "world/PathFinder.h"
@@ -64,7 +65,8 @@ constexpr int32_t kPlayerModePickUp = 23;
 constexpr int32_t kPlayerModeQuestGiver = 24;
 // The quest giver's screens: a town NPC's, a potential recruit's (NPC type 4), anyone else's.
 constexpr const char* kPlayerQuestGiverMenus[] = {"QuestNpcMenu", "NpcPotentialRecruitMenu", "GetQuest"};
-constexpr int32_t kPlayerNpcTypeRecruit = 4;
+// Talk's window offers by the NPC's kind: the recruit joins, the tutor teaches.
+constexpr int32_t kPlayerModeTalk = 5;
 // The stash's bag menus closed with it.
 constexpr int32_t kPlayerStashBags = 8;
 // The walk animation's priority.
@@ -172,9 +174,9 @@ void PlayerClient::LeaveMode(int32_t mode)
 const char* PlayerClient::GetNpcEquipmentMenu(const EntityClient& npc)
 {
     int32_t kind = npc.GetNpcType();
-    return kind == kPlayerNpcTypeRecruit ? kPlayerNpcEquipmentMenus[1]
-           : kind == 0                   ? kPlayerNpcEquipmentMenus[2]
-                                         : kPlayerNpcEquipmentMenus[0];
+    return kind == NpcType::Recruit ? kPlayerNpcEquipmentMenus[1]
+           : kind == 0              ? kPlayerNpcEquipmentMenus[2]
+                                    : kPlayerNpcEquipmentMenus[0];
 }
 
 void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
@@ -188,9 +190,9 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
         gGameClient->npcChatText.clear();
     if (gClientApp)
         gClientApp->QueueServerCommand("getNpcChat");
-    const char* menu = !giver->isNpc                          ? kPlayerQuestGiverMenus[2]
-                       : npcType == kPlayerNpcTypeRecruit ? kPlayerQuestGiverMenus[1]
-                                                          : kPlayerQuestGiverMenus[0];
+    const char* menu = !giver->isNpc                  ? kPlayerQuestGiverMenus[2]
+                       : npcType == NpcType::Recruit ? kPlayerQuestGiverMenus[1]
+                                                     : kPlayerQuestGiverMenus[0];
     PlayerModesMenuLine("showMenu", menu);
     if (npcType >= 1 && npcType <= 3)
         TriggerHint("QuestGivers");
@@ -211,6 +213,15 @@ void PlayerClient::ChooseFirstOfferedQuest(const EntityClient& giver)
     }
     if (gUserVarSystem)
         gUserVarSystem->SetStringByName("SelectedQuest", offered);
+}
+
+void PlayerClient::EnterTalk(const EntityClient* npc)
+{
+    int32_t kind = npc ? npc->GetNpcType() : 0;
+    if (!gUserVarSystem)
+        return;
+    gUserVarSystem->SetStringByName("NpcCanJoin", kind == NpcType::Recruit ? "1" : "0");
+    gUserVarSystem->SetStringByName("NpcIsTutor", kind == NpcType::Tutor ? "1" : "0");
 }
 
 void PlayerClient::EnterTrade(const EntityClient* partner)
@@ -249,6 +260,7 @@ void PlayerClient::EnterMode(int32_t mode)
             TriggerHint(target->isPlayerStash ? "Stash" : "SharedStash");
         break;
     case 11: TriggerHint("Bookshelf"); break;
+    case kPlayerModeTalk: EnterTalk(target); break;
     case kPlayerModeTrade: EnterTrade(target); break;
     case kPlayerModeWorldMap:
         if (gUserVarSystem)

@@ -231,11 +231,6 @@ int32_t PlayerClient::GetKnownGateCount() const
     return itemLists[0].GetCount();
 }
 
-bool PlayerClient::GetCurrentLevelGateFlag() const
-{
-    return IsGateLevelOpen(position.level);
-}
-
 void PlayerClient::StoreParty()
 {
     partyRecruitIndices.clear();

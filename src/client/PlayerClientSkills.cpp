@@ -111,10 +111,12 @@ bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
 
 // The host turns its player to the target as the use arrives, before its own range and sight
 // check; the client turns first as well, or a target within reach but outside a skill's sight
-// cone would hold the use back for as long as the player stands.
+// cone would hold the use back for as long as the player stands. Only an enemy is turned to: a
+// townsperson or a corpse left chosen is no target the use takes.
 void PlayerClient::FaceSkillTarget(const SkillDefinition& definition, const EntityClient* target)
 {
-    if (PlayerSkillsFacesTarget(definition) && target && target != this && target != GetBody())
+    if (PlayerSkillsFacesTarget(definition) && target && target != this && target != GetBody() &&
+        target->IsAlive() && target->GetClickAction(true, true) == kModeAttack)
         FaceTowards(target->position, false);
 }
 
@@ -168,7 +170,9 @@ void PlayerClient::SendPendingSkill()
         return;
     }
     EntityClient* target = GetSkillTarget();
-    if (skill->definition)
+    // Mended: the held use turned the player back every frame, so a player sent elsewhere by a
+    // click walked away facing the target; it turns only in a frame it stands, as the frame does.
+    if (skill->definition && !walkedThisFrame)
         FaceSkillTarget(*skill->definition, target);
     if (skill->GetUseRefusal(stats, target, statusFlags) != SkillUse::Usable)
         return;

@@ -43,19 +43,11 @@ ScreenView ScreenConversion::CurrentView()
         float ratio = world.GetCamera().ratio;
         if (std::isfinite(ratio) && ratio > 0.0f && ratio != 1.0f)
             view.ratio = ratio;
-        view.widening = Widening(world.GetViewWidth(), world.GetViewHeight());
+        view.widening = world.GetWidening();
     }
     float zoom = gUserVarSystem ? ParseFloat(gUserVarSystem->GetStringByName("zoom")) : 1.0f;
     view.zoom = std::isfinite(zoom) && zoom > 0.0f ? zoom : 1.0f;
     return view;
-}
-
-float ScreenConversion::Widening(int32_t width, int32_t height)
-{
-    if (height <= 0)
-        return 1.0f;
-    float aspect = static_cast<float>(width) / static_cast<float>(height);
-    return aspect > 1.4f ? aspect / 1.3333334f : 1.0f;
 }
 
 Vector2 ScreenConversion::ScreenToWorldOffset(float px, float py, const ScreenView& view)

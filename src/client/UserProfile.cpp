@@ -77,8 +77,11 @@ bool UserProfile::ValidateNewUserName()
         error = "$$ErrorUserNameInvalid$$";
     else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser) && UserProfile().Load(wanted))
         error = "$$ErrorUserNameUsed$$";
-    if (error)
+    if (error) {
         gUserVarSystem->SetStringByName("LastError", error);
+        // The refusal is about the name's field: typing there takes it away.
+        gUserVarSystem->SetStringByName("LastErrorField", "NewUserName");
+    }
     return error == nullptr;
 }
 

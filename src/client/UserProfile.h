@@ -39,8 +39,8 @@ public:
     static bool IsValidUserName(std::string_view name);
     // "chars/<name>.usr" in the user folder, the name lower-cased as the character files' are.
     static std::string MakeProfilePath(std::string_view name);
-    // Checks the user var "NewUserName"; a refusal sets "LastError" to the reason's key. The name
-    // of a damaged profile file is free.
+    // Checks the user var "NewUserName"; a refusal sets "LastError" to the reason's key and
+    // "LastErrorField" to that var's name. The name of a damaged profile file is free.
     static bool ValidateNewUserName();
     // The profile file of the base, when it exists and does not load, renamed "<file>.bad".
     static void KeepDamagedFileAside(std::string_view base);

@@ -7,9 +7,7 @@
 #include "entities/EntityQuest.h"
 #include "entities/GameServices.h"
 #include "entities/Inventory.h"
-#include "entities/Sentient.h"
-#include "rules/GameData.h"
-#include "rules/GameSystemTuning.h"
+#include "rules/CharacterRecordLimits.h"
 
 namespace {
 
@@ -17,11 +15,6 @@ bool CharacterSettingsRefuse(const char* reason)
 {
     DebugSystem::Print(2, "Character record refused: %s\n", reason);
     return false;
-}
-
-bool CharacterSettingsClassKnown(int32_t classIndex)
-{
-    return gGameData && gGameData->GetCharacterClass(classIndex) != nullptr;
 }
 
 // A gate that was never opened keeps level -1.
@@ -71,8 +64,8 @@ bool CharacterSettings::Read(MessageBuffer& buffer, bool withSkillBonuses, const
 bool CharacterSettings::ReadNew(MessageBuffer& buffer, bool withSkillBonuses)
 {
     classIndex = buffer.ReadInt();
-    if (!CharacterSettingsClassKnown(classIndex))
-        return CharacterSettingsRefuse("unknown class");
+    if (const char* refused = CharacterRecordLimits::CheckClass(classIndex))
+        return CharacterSettingsRefuse(refused);
     if (withSkillBonuses) {
         int32_t count = 0;
         if (!buffer.ReadCount(count, 8) || count > kMaxSkillBonuses)
@@ -80,7 +73,7 @@ bool CharacterSettings::ReadNew(MessageBuffer& buffer, bool withSkillBonuses)
         for (int32_t i = 0; i < count; ++i) {
             int32_t stat = buffer.ReadInt();
             int32_t level = buffer.ReadInt();
-            if (stat < kFirstSkillStat || stat > kLastSkillStat || level < 0 || level > Sentient::kMaxLevel)
+            if (stat < kFirstSkillStat || stat > kLastSkillStat || level < 0 || level > CharacterRecordLimits::kMaxLevel)
                 return CharacterSettingsRefuse("skill bonus outside the skills");
             skillBonuses.emplace_back(stat, level);
         }
@@ -95,12 +88,12 @@ bool CharacterSettings::ReadLoaded(MessageBuffer& buffer, const ItemPtrList& gat
     buffer.ReadInt();  // the maximum health: recomputed from the stats
     health = buffer.ReadInt();
     classIndex = buffer.ReadInt();
-    if (!CharacterSettingsClassKnown(classIndex))
-        return CharacterSettingsRefuse("unknown class");
+    if (const char* refused = CharacterRecordLimits::CheckClass(classIndex))
+        return CharacterSettingsRefuse(refused);
     if (!CharacterSettingsReadInts(buffer, stats) || !CharacterSettingsReadInts(buffer, statistics))
         return CharacterSettingsRefuse("stat count");
-    if (!CheckLoadedValues())
-        return false;
+    if (const char* refused = CharacterRecordLimits::CheckStats(stats))
+        return CharacterSettingsRefuse(refused);
     inventory = std::make_unique<Inventory>();
     if (!inventory->Read(buffer, false, kRecordVersion))
         return CharacterSettingsRefuse("inventory");
@@ -124,41 +117,12 @@ bool CharacterSettings::ReadLoaded(MessageBuffer& buffer, const ItemPtrList& gat
 bool CharacterSettings::ReadSkillGiftLevels(MessageBuffer& buffer)
 {
     std::vector<int32_t> words;
-    if (!CharacterSettingsReadInts(buffer, words) || words.size() % 2 != 0 ||
-        words.size() > static_cast<size_t>(2 * (kLastSkillStat - kFirstSkillStat + 1)))
+    if (!CharacterSettingsReadInts(buffer, words))
         return CharacterSettingsRefuse("skill gift count");
-    for (size_t i = 0; i < words.size(); i += 2) {
-        int32_t stat = words[i];
-        int32_t level = words[i + 1];
-        if (stat < kFirstSkillStat || stat > kLastSkillStat || level < 0 || level > kMaxTrainedValue)
-            return CharacterSettingsRefuse("skill gift outside the skills");
-        skillGiftLevels.emplace_back(stat, level);
-    }
-    return true;
-}
-
-bool CharacterSettings::CheckLoadedValues() const
-{
-    if (stats.size() > static_cast<size_t>(CharacterStat::kCount))
-        return CharacterSettingsRefuse("more stats than the stat table");
-    for (size_t i = 0; i < stats.size(); ++i) {
-        int32_t stat = static_cast<int32_t>(i);
-        bool trained = stat <= kLastSkillStat;
-        int32_t low = trained ? 0 : -kMaxStatValue;
-        int32_t high = trained ? kMaxTrainedValue : kMaxStatValue;
-        if (stats[i] < low || stats[i] > high)
-            return CharacterSettingsRefuse(trained ? "attribute or skill outside its range" : "stat outside its range");
-    }
-    auto statAt = [this](int32_t stat) {
-        return stat < static_cast<int32_t>(stats.size()) ? stats[static_cast<size_t>(stat)] : 0;
-    };
-    int32_t level = statAt(CharacterStat::Level);
-    if (level < 1 || level > Sentient::kMaxLevel)
-        return CharacterSettingsRefuse("level");
-    int32_t money = statAt(CharacterStat::Money);
-    int32_t maxMoney = gGameData ? gGameData->GetTuning().maxMoney : 0;
-    if (money < 0 || (maxMoney > 0 && money > maxMoney))
-        return CharacterSettingsRefuse("money");
+    if (const char* refused = CharacterRecordLimits::CheckSkillGifts(words))
+        return CharacterSettingsRefuse(refused);
+    for (size_t i = 0; i < words.size(); i += 2)
+        skillGiftLevels.emplace_back(words[i], words[i + 1]);
     return true;
 }
 

@@ -1,6 +1,7 @@
 // CharacterSettings -- the character record a joining client sends, read whole and checked before any of it reaches the player.
 #pragma once
 
+#include "rules/CharacterRecordLimits.h"
 #include "rules/items/ItemPtrList.h"
 #include "world/WorldPos.h"
 
@@ -32,12 +33,8 @@ struct CharacterSettings {
     static constexpr int32_t kRecordVersion = 51;
     static constexpr size_t kMaxNameBytes = 63;
     static constexpr int32_t kMaxSkillBonuses = 60;
-    static constexpr int32_t kFirstSkillStat = 10;
-    static constexpr int32_t kLastSkillStat = 69;
-    // The attributes and skills (stats 0 to 69) of a loaded character lie in [0, this]; every
-    // other stat within +-kMaxStatValue. Far beyond play, far below what overflows a formula.
-    static constexpr int32_t kMaxTrainedValue = 1000000;
-    static constexpr int32_t kMaxStatValue = 1000000000;
+    static constexpr int32_t kFirstSkillStat = CharacterRecordLimits::kFirstSkillStat;
+    static constexpr int32_t kLastSkillStat = CharacterRecordLimits::kLastSkillStat;
     static constexpr int32_t kQuestSlots = 6;
     // Far above any covenant's recruits; a larger party list is corrupt.
     static constexpr int32_t kMaxRecruitIndex = 1024;
@@ -90,5 +87,4 @@ private:
     bool ReadGates(MessageBuffer& buffer);
     bool ReadParty(MessageBuffer& buffer, const ItemPtrList& gateRecords);
     bool ReadSkillGiftLevels(MessageBuffer& buffer);
-    bool CheckLoadedValues() const;
 };

@@ -4,6 +4,7 @@
 #include "core/Color.h"
 #include "core/RandomTimer.h"
 #include "entities/Entity.h"
+#include "rules/CharacterRecordLimits.h"
 #include "rules/IntArray.h"
 #include "rules/SkillUser.h"
 #include "rules/StatPairList.h"
@@ -73,7 +74,7 @@ struct CombatRecord {
 class Sentient : public Entity, public SkillUser {
 public:
     static constexpr int32_t kStatCount = CharacterStat::Num;
-    static constexpr int32_t kMaxLevel = 100;
+    static constexpr int32_t kMaxLevel = CharacterRecordLimits::kMaxLevel;
     static constexpr int32_t kStatPasses = 4;
     static constexpr int32_t kPercentPass = 2;
     static constexpr float kHomeRange = 750.0f;

@@ -26,12 +26,13 @@ public:
     // "fullUseSlots" is set.
     virtual Vector2 GetLogPosition() const = 0;
     virtual Vector2 GetAlternateLogOffset() const = 0;
-    // A shown widget's box in 640 x 480 units, and whether it bears words (else a picture).
+    // A box in 640 x 480 units: a shown widget's, or, with window set, the whole of an open window,
+    // its face and all.
     struct WidgetBox {
         std::array<float, 4> box{}; // left, top, right, bottom
-        bool words = false;
+        bool window = false;
     };
-    // What the shown menus draw: each visible widget with a picture or words, but a window's own
-    // face. Tooltips are none of them.
+    // What the menus drawn show: each open window whole, and on a menu that fills the screen each
+    // visible widget with a picture or words but a backdrop. Tooltips are none of them.
     virtual void GetWindowBoxes(std::vector<WidgetBox>& out) const { out.clear(); }
 };

@@ -90,7 +90,7 @@ void LightingSystem::AddLight(int32_t level, float x, float y, const Color& colo
     light.falloffRadiusSquared = falloff * falloff;
 }
 
-void LightingSystem::AddEntityLight(const EntityBase& entity)
+void LightingSystem::AddEntityLight(const EntityBase& entity, int32_t type)
 {
     WorldPos at{entity.position.level, entity.position.x + entity.lightOffset[0],
                 entity.position.y + entity.lightOffset[1]};
@@ -98,7 +98,7 @@ void LightingSystem::AddEntityLight(const EntityBase& entity)
     Color color;
     float radius = 0.0f;
     entity.GetLight(color, radius);
-    AddLight(at.level, at.x, at.y, color, radius, kPointLight);
+    AddLight(at.level, at.x, at.y, color, radius, type);
 }
 
 bool LightingSystem::FullBright() const

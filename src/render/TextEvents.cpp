@@ -26,8 +26,6 @@ constexpr float kTextEventsFadeSeconds = 1.0f;
 constexpr float kTextEventsBackgroundAlpha = 0.75f;
 // A notice's box reaches this far past its words.
 constexpr float kTextEventsNoticeMargin = 3.0f;
-// A notice placed over open windows hides any number of their pictures before one of their words.
-constexpr int32_t kTextEventsWordsWeight = 1 << 16;
 // A map notice seen while a menu covers its place moves to the corner.
 constexpr int32_t kTextEventsCornerKind = 6;
 // Lines keep this far from the 640-wide screen's edges; a line from farther right than the last
@@ -37,6 +35,10 @@ constexpr float kTextEventsMinRoom = 120.0f;
 // A centred notice wraps inside the middle band, clear of the HUD's buttons under the mini-map
 // (from x 522): a refusal as wide as the screen ran under them and could not be read.
 constexpr float kTextEventsCentredRoom = 396.0f;
+// A notice with no room is tried again this much narrower, on more lines, down to the least room.
+constexpr float kTextEventsNarrowerStep = 0.75f;
+// A notice put on the log stays fresh there as long as the client's own log lines.
+constexpr float kTextEventsLogSeconds = 30.0f;
 
 TimeStamp TextEventsNow()
 {
@@ -321,43 +323,92 @@ int32_t TextEvents::CoveredWeight(float x, float y, const Record& record) const
     float top = y - kTextEventsNoticeMargin;
     float right = x + record.width + kTextEventsNoticeMargin;
     float bottom = y + record.height + kTextEventsNoticeMargin;
-    int32_t weight = 0;
+    int32_t covered = 0;
     for (const FrameUi::WidgetBox& widget : windowBoxes) {
         const std::array<float, 4>& box = widget.box;
         if (left < box[2] && box[0] < right && top < box[3] && box[1] < bottom)
-            weight += widget.words ? kTextEventsWordsWeight : 1;
+            ++covered;
     }
-    return weight;
+    return covered;
 }
 
 // Said while a window is open ("This trader buys guards only." with the trader's goods and the
-// pack open), a notice in the middle of the screen was written across the windows' words. It
-// goes to the nearest place that covers the least of the windows' widgets: beside them when
-// there is room, else on a bare stretch of a window's face, else over pictures rather than words,
-// on its box.
-void TextEvents::PlaceNotice(Record& record, const FrameUi& ui)
+// pack open), a notice in the middle of the screen was written across the windows' words, and
+// later on their faces. It goes beside the windows where the screen has room for it, on more
+// lines if need be, and where the windows leave it none, on the log.
+bool TextEvents::PlaceNotice(Record& record)
 {
     record.placed = true;
-    ui.GetWindowBoxes(windowBoxes);
+    Vector2 centre{record.x + record.width * 0.5f, record.y + record.height * 0.5f};
+    for (float room = kTextEventsCentredRoom; room >= kTextEventsMinRoom; room *= kTextEventsNarrowerStep) {
+        WrapNotice(record, room);
+        if (MoveClear(record, centre))
+            return true;
+    }
+    return false;
+}
+
+bool TextEvents::KeepNoticeClear(Record& record, const FrameUi& ui, bool& boxesTaken)
+{
+    if (!boxesTaken)
+        ui.GetWindowBoxes(windowBoxes);
+    boxesTaken = true;
+    return (record.placed && CoveredWeight(record.x, record.y, record) == 0) || PlaceNotice(record);
+}
+
+void TextEvents::WrapNotice(Record& record, float room)
+{
+    int32_t font = TextEventsFont(1);
+    WString wide = TextEventsWiden(record.text);
+    record.displayText = MeasureTextW(font, wide).width <= room ? std::move(wide) : WrapTextW(font, wide, room);
+    TextSize measured = MeasureTextW(font, record.displayText);
+    record.width = measured.width;
+    record.height = measured.height;
+}
+
+bool TextEvents::MoveClear(Record& record, const Vector2& centre) const
+{
     constexpr float kStep = 8.0f;
     float lastX = 640.0f - kTextEventsEdge - record.width;
     float lastY = 480.0f - kTextEventsEdge - record.height;
-    int32_t fewest = CoveredWeight(record.x, record.y, record);
+    Vector2 wanted{std::clamp(centre.x - record.width * 0.5f, kTextEventsEdge, std::max(kTextEventsEdge, lastX)),
+                   std::clamp(centre.y - record.height * 0.5f, kTextEventsEdge, std::max(kTextEventsEdge, lastY))};
+    bool found = CoveredWeight(wanted.x, wanted.y, record) == 0;
     float nearest = 0.0f;
-    Vector2 best{record.x, record.y};
-    for (float y = kTextEventsEdge; y <= lastY && fewest > 0; y += kStep) {
+    Vector2 best = wanted;
+    for (float y = kTextEventsEdge; y <= lastY; y += kStep) {
+        if (found && std::abs(y - wanted.y) >= nearest)
+            continue;
         for (float x = kTextEventsEdge; x <= lastX; x += kStep) {
-            float distance = std::hypot(x - record.x, y - record.y);
-            int32_t covered = CoveredWeight(x, y, record);
-            if (covered < fewest || (covered == fewest && distance < nearest)) {
-                fewest = covered;
+            float distance = std::hypot(x - wanted.x, y - wanted.y);
+            if ((!found || distance < nearest) && CoveredWeight(x, y, record) == 0) {
+                found = true;
                 nearest = distance;
                 best = {x, y};
             }
         }
     }
-    record.x = best.x;
-    record.y = best.y;
+    if (found) {
+        record.x = best.x;
+        record.y = best.y;
+    }
+    return found;
+}
+
+// A notice with no place on the screen is kept where the player reads it once the windows close.
+void TextEvents::NoticeToLog(Record& record, const FrameUi& ui)
+{
+    // The record goes at the next expiry; until then it is not drawn.
+    TimeStamp now = TextEventsNow();
+    record.expiry = now;
+    record.fadeEnd = now;
+    // A message the client also logs ("msg" of an adventuring or relation notice) is not logged twice.
+    auto lastLog = std::find_if(records.rbegin(), records.rend(), [](const Record& r) { return r.kind == kLogKind; });
+    if (lastLog != records.rend() && lastLog->text == record.text)
+        return;
+    Vector2 at = ui.GetLogPosition();
+    std::string text = record.text;
+    AddTextEvent(text, at.x, at.y, kTextEventsLogSeconds, kLogKind, false, true);
 }
 
 // Log lines do not age while the player cannot read them: behind a menu (not drawn then),
@@ -395,6 +446,7 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
     bool gameRunning = scene && scene->IsGameRunning();
     bool fullUseSlots = fullUseSlotsVar.IsValid() && fullUseSlotsVar.GetInt() != 0;
     std::array<int32_t, kTextEventsStackKinds> stacked{};
+    bool boxesTaken = false;
     for (Record& record : records) {
         bool isLog = record.kind == kLogKind;
         // A notice of the world is drawn with the log, before the menus, so an open window covers
@@ -415,8 +467,14 @@ void TextEvents::DrawTextEvents(bool logPass, float seconds, const FrameUi* ui, 
         float alpha = 1.0f;
         if (!TimeLess(now, record.expiry) && !(isLog && browseOffset > 0))
             alpha = std::max(0.0f, 1.0f - TimeStamp::Difference(record.expiry, now).GetTotalSeconds());
-        if (!logPass && record.centred && !record.placed && ui && record.kind != kTextEventsCornerKind)
-            PlaceNotice(record, *ui);
+        // Gone to the log, it waits only for the next expiry.
+        if (!isLog && !TimeLess(now, record.fadeEnd))
+            continue;
+        if (!logPass && record.centred && ui && record.kind != kTextEventsCornerKind &&
+            !KeepNoticeClear(record, *ui, boxesTaken)) {
+            NoticeToLog(record, *ui);
+            continue;
+        }
         float x = record.x;
         float y = record.y;
         if (record.kind == kTextEventsCornerKind && menuShown) {

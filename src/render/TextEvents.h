@@ -47,7 +47,8 @@ public:
         // The display text's size in its font, measured as it is added.
         float width = 0.0f;
         float height = 0.0f;
-        // A notice over the menus is moved clear of the windows once, as it is first drawn.
+        // A notice over the menus is moved clear of the windows as it is first drawn (and again
+        // when a window opens over it).
         bool placed = false;
     };
 
@@ -121,10 +122,22 @@ private:
     void HoldLogLine(Record& record, float seconds, bool menuShown, bool paused) const;
     // The box a notice drawn over the menus stands on, as wide as its words and a margin.
     void DrawNoticeBackground(const Record& record, float x, float y, float alpha) const;
-    // Moves a centred notice to the nearest place where its box covers the least of the shown
-    // windows' widgets: any pictures before words, a picture hidden for a moment being the
-    // lesser loss.
-    void PlaceNotice(Record& record, const FrameUi& ui);
+    // A centred notice placed as it is first drawn, and again whenever a window opened since
+    // stands over it (the boxes are taken from the interface once a frame); false when it fits
+    // nowhere: it then goes on the log (NoticeToLog).
+    bool KeepNoticeClear(Record& record, const FrameUi& ui, bool& boxesTaken);
+    // Moves the notice to the nearest place clear of the open windows and of the words and
+    // pictures of a menu that fills the screen, trying it narrower, on more lines, where it does
+    // not fit; false when it fits nowhere.
+    bool PlaceNotice(Record& record);
+    // The notice's words wrapped at the width, and its size measured again.
+    static void WrapNotice(Record& record, float room);
+    // The place nearest the centre where the notice's box covers none of the boxes; false when
+    // there is none on the screen.
+    bool MoveClear(Record& record, const Vector2& centre) const;
+    // The notice, placed nowhere, becomes a line of the log and goes from its own place.
+    void NoticeToLog(Record& record, const FrameUi& ui);
+    // How many of the boxes the notice's box would cover at (x, y).
     int32_t CoveredWeight(float x, float y, const Record& record) const;
 
     std::list<Record> records;

@@ -193,9 +193,9 @@ private:
     void FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY);
     void DrawPins();
     // The travel of the hovered pin in teleport mode; otherwise the player is told why nothing
-    // happens (outside teleport mode only when asked: a left click there only looks), naming the
-    // level under the cursor when it is one.
-    void SendTravel(bool tellOutsideTeleport);
+    // happens: outside teleport mode that this map only looks, in it the level under the cursor
+    // when it is one.
+    void SendTravel();
     static const char* TravelCommand(const MapPin& pin);
     static std::array<uint8_t, 3> ShaderColour(int32_t shader);
     bool ReadLevelRecord(MessageBuffer& buffer, int32_t version);

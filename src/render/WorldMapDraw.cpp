@@ -533,13 +533,13 @@ bool WorldMap::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
     if (button != 0) {
         // The release of the same button would repeat the press's answer.
         if (down)
-            SendTravel(true);
+            SendTravel();
         return true;
     }
     if (!down) {
         // A left press and release in one place is a click, as the pins' "Click to travel" says.
         if (dragging && std::abs(x - pressX) <= kClickSlack && std::abs(y - pressY) <= kClickSlack)
-            SendTravel(false);
+            SendTravel();
         dragging = false;
         if (source)
             source->SetClickHook({});
@@ -562,14 +562,14 @@ bool WorldMap::HandleMouseButton(int32_t button, bool down, int32_t x, int32_t y
     return true;
 }
 
-void WorldMap::SendTravel(bool tellOutsideTeleport)
+void WorldMap::SendTravel()
 {
     if (!source)
         return;
     if (!IsTeleportMode()) {
-        // Looking at the map is no way to travel; a newcomer is told where the way is.
-        if (tellOutsideTeleport)
-            source->ShowRefusal("$$WorldMapTravelFromGate$$");
+        // Looking at the map is no way to travel; a newcomer clicking a level is told where the
+        // way is, whichever button clicked.
+        source->ShowRefusal("$$WorldMapTravelFromGate$$");
         return;
     }
     const MapPin* pin = hoverIndex >= 0 && static_cast<size_t>(hoverIndex) < pins.size()

@@ -70,7 +70,14 @@ void WorldView::SetViewSize(int32_t width, int32_t height)
 
 float WorldView::GetWidening() const
 {
-    float aspect = static_cast<float>(viewWidth) / static_cast<float>(viewHeight);
+    return Widening(viewWidth, viewHeight);
+}
+
+float WorldView::Widening(int32_t width, int32_t height)
+{
+    if (height <= 0)
+        return 1.0f;
+    float aspect = static_cast<float>(width) / static_cast<float>(height);
     return aspect > 1.4f ? aspect / (4.0f / 3.0f) : 1.0f;
 }
 

@@ -114,8 +114,11 @@ public:
     void SetViewSize(int32_t width, int32_t height);
     int32_t GetViewWidth() const { return viewWidth; }
     int32_t GetViewHeight() const { return viewHeight; }
-    // a / (4 / 3) for an aspect a above 1.4, else 1.
+    // Widening of the view's size.
     float GetWidening() const;
+    // The wide-screen factor of a display mode, the one rule of the projection and the client's
+    // screen conversions: a / (4 / 3) for an aspect a above 1.4, else 1 (and 1 without a height).
+    static float Widening(int32_t width, int32_t height);
     void SetTileRadius(float radius) { tileRadius = radius; }
     void SetLineDrawer(ImmediateDraw* lines)
     {

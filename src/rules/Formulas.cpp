@@ -67,11 +67,19 @@ std::string FormatMoney(int32_t copper)
     }
     const std::string normal = MakeColorCode(kNormalTextColor);
     std::string text;
+    // Room for all three parts of the largest amount, each written straight in: a worth on screen
+    // is written again every frame, and a part joined apart is one allocation more.
+    text.reserve(64);
+    auto part = [&text, &normal](int32_t color, const std::string& amount) {
+        text += MakeColorCode(color);
+        text += amount;
+        text += normal;
+    };
     if (gold >= 1)
-        text += MakeColorCode(kGoldColor) + StringFormat("%d$$GP$$ ", gold) + normal;
+        part(kGoldColor, StringFormat("%d$$GP$$ ", gold));
     if (gold >= 1 || silver >= 1)
-        text += MakeColorCode(kSilverColor) + StringFormat("%d$$SP$$ ", silver) + normal;
-    text += MakeColorCode(kCopperColor) + StringFormat("%d$$CP$$", rest) + normal;
+        part(kSilverColor, StringFormat("%d$$SP$$ ", silver));
+    part(kCopperColor, StringFormat("%d$$CP$$", rest));
     return text;
 }
 

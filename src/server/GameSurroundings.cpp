@@ -82,8 +82,11 @@ void Game::PlaceTutorFor(const Sentient& player)
 {
     if (GetTutor())
         return;
+    // The world holds one tutorial, its first player's: a tutor made for another player could
+    // be neither taken nor sent away by anyone once the first player's had gone.
     const auto* person = dynamic_cast<const Player*>(&player);
-    if (!tutorSpotGiven || !person || person->GetCharacterFlag(CharacterFlag::kTutorialOver))
+    if (!tutorSpotGiven || !person || person != quests->GetFirstPlayer() ||
+        person->GetCharacterFlag(CharacterFlag::kTutorialOver))
         return;
     tutor.Set(SpawnTownNpc(NpcType::Tutor));
     // Mended: a resumed world made its tutor with a new name every time.

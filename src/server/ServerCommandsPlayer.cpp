@@ -54,6 +54,16 @@ bool ServerCommandsAtOwnGate(const Player& player)
            player.covenantIndex >= 0 && gate->covenantIndex == player.covenantIndex && player.IsWithinUseReach(*gate);
 }
 
+// The world holds one tutorial, the first player's: its tutor comes for that player, and a skip
+// takes every recruit quest from the world. Mended: any client could end or restart it.
+bool ServerCommandsMayTakeTutorial(Player& player)
+{
+    if (gGame && gGame->GetQuests().GetFirstPlayer() == &player)
+        return true;
+    player.SendMessage("$$TutorialFirstPlayerOnly$$", kServerCommandsNoticeKind);
+    return false;
+}
+
 // The actor the player talks with, while it stands within the player's reach.
 Actor* ServerCommandsTalkPartner(const Player& player)
 {
@@ -187,12 +197,14 @@ void ServerCommands::GetNpcChat(const Args&, Player* player)
 
 void ServerCommands::SkipTutorial(const Args&, Player* player)
 {
-    player->EndTutorial(true);
+    if (ServerCommandsMayTakeTutorial(*player))
+        player->EndTutorial(true);
 }
 
 void ServerCommands::RestartTutorial(const Args&, Player* player)
 {
-    player->StartTutorial();
+    if (ServerCommandsMayTakeTutorial(*player))
+        player->StartTutorial();
 }
 
 void ServerCommands::Recruit(const Args& args, Player* player)

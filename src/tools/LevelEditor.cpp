@@ -67,9 +67,8 @@ void LevelEditor::Register()
     gCommandSystem->RegisterInfoProc("getConnectionNames",
                                      [this](std::vector<ListEntry>& rows) { GetConnectionNames(rows); });
     LevelGeometry g = LevelGeometry::Current();
-    homeView.level = -1;
-    homeView.x = static_cast<float>(g.blockTileWidth) * g.tileSize * 0.5f + 5.0f;
-    homeView.y = static_cast<float>(g.blockTileHeight) * g.tileSize * 0.5f + 60.0f;
+    homeView.Set(-1, Vector2{static_cast<float>(g.blockTileWidth) * g.tileSize * 0.5f + 5.0f,
+                             static_cast<float>(g.blockTileHeight) * g.tileSize * 0.5f + 60.0f});
     viewTarget = homeView;
     // The outline stands for a tile without a texture; the highlight is laid over the tile under the cursor.
     if (gResourceManager) {
@@ -472,33 +471,35 @@ bool LevelEditor::OnKey(int32_t key, bool down, bool /*repeat*/)
     LevelGeometry g = LevelGeometry::Current();
     float worldWidth = static_cast<float>(g.levelTileWidth) * g.tileSize;
     float worldHeight = static_cast<float>(g.levelTileHeight) * g.tileSize;
-    WorldPos moved = viewTarget;
+    Vector3 step;
     switch (key) {
     case kKeyUp:
-        moved.y += g.tileSize;
+        step.y = g.tileSize;
         break;
     case kKeyDown:
-        moved.y -= g.tileSize;
+        step.y = -g.tileSize;
         break;
     case kKeyLeft:
-        moved.x -= g.tileSize;
+        step.x = -g.tileSize;
         break;
     case kKeyRight:
-        moved.x += g.tileSize;
+        step.x = g.tileSize;
         break;
     case kKeyHome:
-        moved = homeView;
-        break;
+        viewTarget = homeView;
+        return true;
     case kKeyEnd:
-        moved.x = worldWidth;
-        moved.y = worldHeight;
-        break;
+        viewTarget.Set(viewTarget.level, Vector2{worldWidth, worldHeight});
+        return true;
     default:
         return false;
     }
-    // A move that leaves the level is undone.
-    if (moved.x >= 0.0f && moved.y >= 0.0f && moved.x <= worldWidth && moved.y <= worldHeight)
-        viewTarget = moved;
+    // A step that would leave the level is not taken; one that stays inside (its far edges
+    // included) is carried into no neighbour.
+    float x = viewTarget.x + step.x;
+    float y = viewTarget.y + step.y;
+    if (x >= 0.0f && y >= 0.0f && x <= worldWidth && y <= worldHeight)
+        viewTarget = viewTarget.Add(step);
     return true;
 }
 

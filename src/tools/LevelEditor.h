@@ -4,7 +4,7 @@
 #include "core/UserVarRef.h"
 #include "resources/ResourceHandle.h"
 #include "world/Level.h"
-#include "world/WorldPos.h"
+#include "world/WorldPos3.h"
 
 #include <array>
 #include <cstdint>
@@ -96,7 +96,7 @@ public:
     bool IsFullLevelBuilt() const { return fullLevelBuilt; }
     int32_t GetObjectRotation() const { return objectRotation; }
     int32_t GetBrushSize() const { return brushSize; }
-    const WorldPos& GetViewTarget() const { return viewTarget; }
+    const WorldPos3& GetViewTarget() const { return viewTarget; }
     const Level& GetEditorLevel() const { return editorLevel; }
     // The world tile under the screen point (640 x 480 units), from the view target.
     void ScreenToTile(int32_t x, int32_t y, int32_t& tileX, int32_t& tileY) const;
@@ -158,8 +158,8 @@ private:
     std::unique_ptr<AreaResource> ownArea;
     bool areaIsLoaded = false;
     int32_t currentBlock = -1;
-    WorldPos homeView;
-    WorldPos viewTarget;
+    WorldPos3 homeView;
+    WorldPos3 viewTarget;
     ResourceHandle outlineTexture;
     ResourceHandle highlightTexture;
     ResourceHandle cellTexture;

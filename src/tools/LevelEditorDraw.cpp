@@ -32,7 +32,8 @@ void LevelEditor::Draw()
     if (!gRenderer)
         return;
     WorldView& view = gRenderer->GetWorldView();
-    view.BeginWorldView(viewTarget, ScreenConversion::CurrentView().zoom, false);
+    view.BeginWorldView(WorldPos{viewTarget.level, viewTarget.x, viewTarget.y, viewTarget.wrap},
+                        ScreenConversion::CurrentView().zoom, false);
     view.GetDevice().Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 1.0f},
                            1.0f);
     DrawTiles();
@@ -119,9 +120,8 @@ void LevelEditor::DrawObject(int32_t tileX, int32_t tileY)
     ModelSurfacesDesc desc;
     desc.model = model.GetValue();
     desc.animation = 0;
-    desc.position.level = viewTarget.level;
-    desc.position.x = (static_cast<float>(tileX) + 0.5f) * size;
-    desc.position.y = (static_cast<float>(tileY) + 0.5f) * size;
+    desc.position.Set(viewTarget.level,
+                      Vector2{(static_cast<float>(tileX) + 0.5f) * size, (static_cast<float>(tileY) + 0.5f) * size});
     desc.facing = facing;
     desc.rotation = MatrixFromAxisIndex(facing);
     desc.fullBright = true;

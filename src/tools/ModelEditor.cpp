@@ -44,9 +44,7 @@ Quaternion ModelEditorAxisTurn(float degrees, const Vector3& axis)
 
 ModelEditor::ModelEditor() : orientation(MatrixFromAxisIndex(kModelEditorStartFacing))
 {
-    viewPoint.level = -1;
-    viewPoint.x = kViewX;
-    viewPoint.y = kViewY;
+    viewPoint.Set(-1, Vector2{kViewX, kViewY});
 }
 
 ModelEditor::~ModelEditor()

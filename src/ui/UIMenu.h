@@ -42,6 +42,9 @@ public:
     bool HasFaceAt(int32_t x, int32_t y) const;
     // The rectangles (left, top, right, bottom) of the shown pictures that HasFaceAt answers for.
     void GetFaces(std::vector<std::array<float, 4>>& out) const;
+    // Appends the widgets the menu draws that stand in no list of its own (the relations screen's
+    // cards, its chosen covenant's name and words): a notice keeps clear of them as of the list's.
+    virtual void GetDrawnExtras(std::vector<const UIWidget*>& /*out*/) const {}
 
     // ---- Tests and flags ----
     // Not "inGameOnly" without a running game, not "hideWhenPaused" while paused.

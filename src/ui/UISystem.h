@@ -337,6 +337,8 @@ private:
     std::deque<UIMenu*> stackScratch;
     std::vector<UIMenu*> activeMenus;
     mutable std::vector<UIMenu*> fullScreenTestMenus;
+    // The menus drawn, whose boxes a notice keeps clear of; kept for its room.
+    mutable std::vector<UIMenu*> boxMenus;
     // What the frame walks, so that a command run meanwhile may rebuild the active list.
     std::vector<UIMenu*> frameMenus;
     ResourceHandle highlightShader;

@@ -7,7 +7,9 @@
 #include "ui/UIWidget.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -140,21 +142,55 @@ bool UISystem::IsFullScreenMenuActive() const
 
 namespace {
 
+// A menu the size of the screen (the in-game screen, the world map's frame, the relations screen
+// and its pages) is the screen a notice stands on; any smaller menu shown is a window.
+bool StackIsWindow(const UIMenu& menu)
+{
+    return !menu.alwaysOnBottom && !menu.fullScreen && (menu.size[0] < 640.0f || menu.size[1] < 480.0f);
+}
+
+// Each visible widget that shows a picture or words: the menu's own, those it draws beside its
+// list, and its page's.
+template <typename Visit>
+void StackForEachShown(const UIMenu& menu, const Visit& visit)
+{
+    std::vector<const UIWidget*> extras;
+    menu.GetDrawnExtras(extras);
+    auto offer = [&visit](const UIWidget& widget) {
+        bool shows = !widget.text.empty() || !widget.displayText.empty() || !widget.textureName.empty();
+        if (shows && !widget.IsHelpBox() && widget.IsVisible()) {
+            Vector2 at = widget.GetScreenPosition();
+            visit(std::array<float, 4>{at.x, at.y, at.x + widget.size[0], at.y + widget.size[1]});
+        }
+    };
+    for (const UIWidget* widget : menu.GetWidgets())
+        offer(*widget);
+    for (const UIWidget* widget : extras)
+        offer(*widget);
+    if (const UIMenu* page = menu.GetSelectedSubMenu())
+        StackForEachShown(*page, visit);
+}
+
 void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
 {
-    for (const UIWidget* widget : menu.GetWidgets()) {
-        // A window's own face (a quarter of the screen or more) is room a notice may stand on: over
-        // two open windows there is no other.
-        constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
-        bool words = !widget->text.empty() || !widget->displayText.empty();
-        bool shows = words || !widget->textureName.empty();
-        if (!shows || widget->IsHelpBox() || !widget->IsVisible() || widget->size[0] * widget->size[1] >= kFaceArea)
-            continue;
-        Vector2 at = widget->GetScreenPosition();
-        out.push_back({{at.x, at.y, at.x + widget->size[0], at.y + widget->size[1]}, words});
+    if (StackIsWindow(menu)) {
+        // A window is what it shows (the death screen's widgets come and go within its rectangle).
+        std::array<float, 4> whole = {640.0f, 480.0f, 0.0f, 0.0f};
+        StackForEachShown(menu, [&whole](const std::array<float, 4>& box) {
+            whole = {std::min(whole[0], box[0]), std::min(whole[1], box[1]), std::max(whole[2], box[2]),
+                     std::max(whole[3], box[3])};
+        });
+        if (whole[0] < whole[2] && whole[1] < whole[3])
+            out.push_back({whole, true});
+        return;
     }
-    if (const UIMenu* page = menu.GetSelectedSubMenu())
-        StackWidgetBoxes(*page, out);
+    StackForEachShown(menu, [&out](const std::array<float, 4>& box) {
+        // A backdrop of a quarter of the screen or more is the screen itself, room a notice may
+        // stand on.
+        constexpr float kFaceArea = 640.0f * 480.0f / 4.0f;
+        if ((box[2] - box[0]) * (box[3] - box[1]) < kFaceArea)
+            out.push_back({box, false});
+    });
 }
 
 } // namespace
@@ -162,7 +198,9 @@ void StackWidgetBoxes(const UIMenu& menu, std::vector<FrameUi::WidgetBox>& out)
 void UISystem::GetWindowBoxes(std::vector<WidgetBox>& out) const
 {
     out.clear();
-    for (const UIMenu* menu : menus)
+    // The menus drawn: none behind a menu that fills the screen.
+    BuildActiveMenuList(false, boxMenus);
+    for (const UIMenu* menu : boxMenus)
         if (menu->IsShown() && menu != helpTopMenu && menu != helpBottomMenu)
             StackWidgetBoxes(*menu, out);
 }

@@ -638,17 +638,22 @@ std::string UIWidget::GetKeyDisplayName(int32_t code)
     return shown;
 }
 
-std::string UIWidget::GetHotKeyHelp(const std::string& action) const
+const std::string& UIWidget::GetHotKeyHelp(const std::string& action) const
 {
+    hotKeyHelp.clear();
     if (hotKey == -1)
-        return {};
-    std::string help = ColorSystem::MakeColorCode(kUIWidgetHelpColor);
+        return hotKeyHelp;
     std::string keyName = GetKeyDisplayName(hotKey);
-    if (action.empty())
-        help += MakeLocToken("PressHotKey", "%s", keyName.c_str());
-    else
-        help += MakeLocToken("PressHotKeyAction", "%s %s", keyName.c_str(), action.c_str());
-    return help + ColorSystem::MakeColorCode(kUIWidgetPopColor);
+    // "$$", the key and "$$" round a list as long as every token's 1024-byte work buffer takes.
+    constexpr auto room = [](std::string_view key) { return key.size() + 4 + 1024; };
+    char token[room("PressHotKeyAction")];
+    size_t length = action.empty()
+                        ? WriteLocToken(token, room("PressHotKey"), "PressHotKey", "%s", keyName.c_str())
+                        : WriteLocToken(token, sizeof token, "PressHotKeyAction", "%s %s", keyName.c_str(), action.c_str());
+    hotKeyHelp += ColorSystem::MakeColorCode(kUIWidgetHelpColor);
+    hotKeyHelp.append(token, length);
+    hotKeyHelp += ColorSystem::MakeColorCode(kUIWidgetPopColor);
+    return hotKeyHelp;
 }
 
 // ---- Tooltip ----
@@ -689,7 +694,11 @@ bool UIWidget::GetHelpText(int32_t x, int32_t y, std::string& out, std::string& 
         else
             out = "Impossible";
     } else if (!name.empty()) {
-        out = name + "\n" + GetHotKeyHelp("$$open$$");
+        // Written into the caller's room: the tooltip of a button under a still cursor is asked
+        // for every frame.
+        out = name;
+        out += '\n';
+        out += GetHotKeyHelp("$$open$$");
         return true;
     }
     if (!highlightText.empty()) {

@@ -141,7 +141,9 @@ public:
     // `text` at `at` in the hover colour while the widget is hovered (when it has one), else in
     // its colour; the backdrop when the widget uses one.
     void DrawPlainText(const Vector2& at);
-    std::string GetHotKeyHelp(const std::string& action) const;
+    // Built in the widget's own room, which the next call reuses: a tooltip resting on a button
+    // asks for it every frame.
+    const std::string& GetHotKeyHelp(const std::string& action) const;
     // The value of one "UICondition" for this widget.
     bool EvaluateCondition(int32_t condition) const;
     // The widget's width and height as drawn (a 0 x 0 widget takes its texture's size at its first draw).
@@ -268,6 +270,8 @@ protected:
     // Loop guards for parents, conditions and tooltip redirections that lead back to the widget.
     mutable bool visibilityBusy = false;
     mutable bool helpBusy = false;
+    // GetHotKeyHelp's answer, kept with its room.
+    mutable std::string hotKeyHelp;
     mutable bool loopLogged = false;
 
 private:

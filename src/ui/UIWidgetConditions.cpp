@@ -1,6 +1,7 @@
 // UIWidgetConditions -- the yes/no questions layout files ask by "UICondition" name, answered for one widget from the client's view of the game.
 #include "ui/UIWidget.h"
 
+#include "client/GlobalStats.h"
 #include "client/PlayerClient.h"
 #include "client/UserProfile.h"
 #include "core/CommandSystem.h"
@@ -348,7 +349,8 @@ bool UIWidget::EvaluateProfileCondition(int32_t condition) const
     switch (condition) {
     case 3: return view.GetProfileValue(94) > 0;
     case 69:
-    case 71: return view.GetGlobalStatBest(5, 84) >= 25;
+    case 71:
+        return view.GetGlobalStatBest(GlobalStats::kGroupCharacter, CharacterStat::Level) >= GlobalStats::kChallengeLevel;
     case 72: return true;
     case 73: return profile && profile->HasUnlock(unlockName);
     case 76: return view.GetTrophyBand(GetNameValue()) == 1;

@@ -34,6 +34,15 @@ WorldPos3 WorldPos3::Add(const Vector3& step) const
     return moved;
 }
 
+void WorldPos3::Set(int32_t newLevel, const Vector2& point)
+{
+    level = newLevel;
+    x = point.x;
+    y = point.y;
+    z = 0.0f;
+    wrap = true;
+}
+
 void WriteWorldPos(MessageBuffer& buffer, const WorldPos3& position)
 {
     WriteWorldPos(buffer, WorldPos{position.level, position.x, position.y, position.wrap});

@@ -23,6 +23,8 @@ struct WorldPos3 {
     Vector3 DeltaTo(const WorldPos3& other) const;
     // A copy moved by the vector, then normalised.
     WorldPos3 Add(const Vector3& step) const;
+    // The level and the point on its ground: z 0 and the wrap flag set, as a new position has it.
+    void Set(int32_t newLevel, const Vector2& point);
 };
 
 // The same 12 bytes as WorldPos: z and the wrap flag are not written.

@@ -9,6 +9,8 @@
 #include "core/StringUtil.h"
 #include "covenants/Covenant.h"
 #include "entities/Player.h"
+#include "entities/Stash.h"
+#include "entities/Vendor.h"
 #include "rules/Formulas.h"
 #include "rules/RulesEnums.h"
 #include "rules/covenants/DiplomacyText.h"
@@ -23,6 +25,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +65,45 @@ protected:
         ClickOn(*widget);
     }
 
+    // The player set down beside the host's entity, then its place clicked until the window shows.
+    bool OpenAt(const Entity& entity, const char* menu)
+    {
+        Local()->Teleport(entity.position.Offset(Vector2{60.0f, 60.0f}));
+        Frames(6);
+        for (int click = 0; click < 6 && !Shown(menu); ++click) {
+            const EntityClient* shown = gGameClient->GetEntity(entity.entityNumber);
+            int32_t x = 0;
+            int32_t y = 0;
+            if (!shown || !FindPickPoint(*shown, x, y))
+                return false;
+            ClickAt(x, y);
+            FramesUntil([menu] { return Shown(menu); }, 40);
+        }
+        return Shown(menu);
+    }
+
+    // Whether any of the menus named, "A|B", is shown.
+    static bool AnyShown(const std::string& names)
+    {
+        for (size_t start = 0; start <= names.size();) {
+            size_t end = std::min(names.find('|', start), names.size());
+            if (Shown(names.substr(start, end - start).c_str()))
+                return true;
+            start = end + 1;
+        }
+        return false;
+    }
+
+    // The first of the host's entities of the class that the test wants.
+    template <class T>
+    static T* FindHost(bool (*wanted)(const T&))
+    {
+        for (int32_t number = 0; number < GameServices::kMaxEntities; ++number)
+            if (auto* found = dynamic_cast<T*>(gGame->GetEntity(number)); found && wanted(*found))
+                return found;
+        return nullptr;
+    }
+
     // The mean brightness of a box of the screen.
     static double Brightness(const TargaImage& image, int x0, int y0, int x1, int y1)
     {
@@ -98,6 +140,88 @@ TEST_F(FirstHourScreens, EscapeClosesEachWindowWithoutOpeningTheGameMenu)
             Tap(SDL_SCANCODE_ESCAPE);
     }
     EXPECT_EQ(gUserVarSystem->GetStringByName("drawWorldMap"), "0") << "the map closed is not drawn";
+}
+
+// Windows open two and three at a time (a bag over the pack, the stash with a stored bag and the
+// pack, a trader with the pack, the sheet with its export box) or opened at a gate or by a key:
+// each Escape closes the window on top of the rest, never opening the game menu, until none is
+// left. A bag window left open alone once brought up the game menu instead.
+TEST_F(FirstHourScreens, EscapeClosesTheWindowOnTopFirstWhateverOpenedIt)
+{
+    EnterTheWorld();
+    ASSERT_TRUE(gClientApp->IsActive());
+    struct Row {
+        const char* what;
+        std::function<void()> open;
+        // The windows each Escape closes, in turn; "A|B" is whichever of the two opened.
+        std::vector<std::vector<const char*>> closes;
+    };
+    const Row rows[] = {
+        // Before any other row carries the player away from its covenant's gate.
+        {"the covenant gate's map", [&] { ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate()); }, {{"WorldMap"}}},
+        {"a bag window alone",
+         [&] {
+             Tap(SDL_SCANCODE_I);
+             UIWidget* place = gUISystem->FindWidgetByPath("Inventory::BagPlace0");
+             ASSERT_NE(place, nullptr);
+             ClickOn(*place, SDL_BUTTON_RIGHT);
+             Tap(SDL_SCANCODE_I);
+             Frames(2);
+             EXPECT_FALSE(Shown("Inventory"));
+         },
+         {{"bag0"}}},
+        {"a bag window over the pack",
+         [&] {
+             Tap(SDL_SCANCODE_I);
+             ClickOn(*gUISystem->FindWidgetByPath("Inventory::BagPlace0"), SDL_BUTTON_RIGHT);
+         },
+         {{"bag0"}, {"Inventory"}}},
+        {"the stash, a bag stored in it and the pack",
+         [&] {
+             Stash* stash = FindHost<Stash>([](const Stash& found) { return found.IsPlayerStash(); });
+             ASSERT_NE(stash, nullptr);
+             ASSERT_TRUE(OpenAt(*stash, "Stash"));
+             ClickOn(*gUISystem->FindWidgetByPath("Stash::BagPlace0"), SDL_BUTTON_RIGHT);
+         },
+         {{"stashBag0"}, {"Inventory"}, {"Stash"}}},
+        {"a trader's goods and the pack",
+         [&] {
+             Vendor* vendor = FindHost<Vendor>([](const Vendor& found) { return !found.IsGambler() && !found.IsGuardVendor(); });
+             ASSERT_NE(vendor, nullptr);
+             ASSERT_TRUE(OpenAt(*vendor, "Inventory"));
+             EXPECT_TRUE(Shown("VendorMenu") || Shown("VendorMenuWithQuests"));
+         },
+         {{"Inventory"}, {"VendorMenu|VendorMenuWithQuests"}}},
+        {"the character sheet and its export box",
+         [&] {
+             Tap(SDL_SCANCODE_C);
+             ClickOnWidget("Character::Export");
+         },
+         {{"Character", "CharacterExport"}}},
+        {"trade and diplomacy", [&] { Tap(SDL_SCANCODE_T); }, {{"Trade"}}},
+        {"the world's story", [&] { Tap(SDL_SCANCODE_H); }, {{"Story"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.open();
+        Frames(2);
+        for (const auto& step : row.closes)
+            for (const char* menu : step)
+                ASSERT_TRUE(AnyShown(menu)) << menu << " did not open";
+        for (size_t press = 0; press < row.closes.size(); ++press) {
+            Tap(SDL_SCANCODE_ESCAPE);
+            Frames(2);
+            EXPECT_FALSE(Shown("GameMenu")) << "Escape " << press + 1 << " opened the game menu";
+            for (const char* menu : row.closes[press])
+                EXPECT_FALSE(AnyShown(menu)) << menu << " stays open on Escape " << press + 1;
+            for (size_t later = press + 1; later < row.closes.size(); ++later)
+                for (const char* menu : row.closes[later])
+                    EXPECT_TRUE(AnyShown(menu)) << menu << " closed before the window over it, on Escape " << press + 1;
+        }
+        if (Shown("GameMenu"))
+            Tap(SDL_SCANCODE_ESCAPE);
+        Frames(2);
+    }
 }
 
 // The game menu holds the game still, takes the window keys so that no window opens behind it,

@@ -1,7 +1,9 @@
 // HelpBoxEndToEndTest -- the shipped game in a 640 x 480 offscreen window, driven by SDL events: a widget's tooltip framed where the help box places it, a file picker over a folder of the user folder entered, answered and refused, and a model widget drawing a shipped model inside its rectangle and nowhere else.
 #include "app/OffscreenShots.h"
 
+#include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
+#include "render/TextMeasure.h"
 #include "render/TextEvents.h"
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
@@ -171,6 +173,46 @@ TEST_F(HelpBoxEndToEnd, WrappedLinesKeepTheirLettersBeyondLatinOne)
         for (char16_t letter : {u'\u0160', u'\u0153', u'\u20AC', u'\u0152'})
             EXPECT_NE(shown.find(letter), WString::npos) << c.what << " lost U+" << std::hex << int(letter);
         EXPECT_EQ(shown.find(u'?'), WString::npos) << c.what << ": " << WideToNarrow(shown);
+    }
+}
+
+// The words of the tooltip under a still cursor change from one frame to the next (a value it
+// names goes up): each frame shows the words it has then, translated, wrapped and framed anew, and
+// words shown before come back as they were.
+TEST_F(HelpBoxEndToEnd, ATooltipWhoseWordsChangeUnderAStillCursorIsFramedAnewEachFrame)
+{
+    TypeOnConsole("showMenu HelpProbe");
+    UIWidget* probe = gUISystem->FindWidgetByPath("HelpProbe::Probe");
+    UIWidget* box = gUISystem->helpTopBox;
+    ASSERT_NE(probe, nullptr);
+    ASSERT_NE(box, nullptr);
+    PushMotion(260, 212);
+    struct Case {
+        const char* words;
+        bool wraps;
+    };
+    const Case cases[] = {
+        {"A tooltip for the probe", false},
+        {"$$TradeWindow$$", false},
+        {kLettersProbeWords, true},
+        {"A tooltip for the probe", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words);
+        probe->highlightText = c.words;
+        app.RunFrame();
+        app.RunFrame();
+        EXPECT_EQ(box->text, c.words);
+        WString translated = gLocSystem->TranslateToWide(c.words);
+        if (c.wraps) {
+            EXPECT_NE(box->displayText.find(u'\n'), WString::npos) << "the long words wrap";
+            EXPECT_NE(box->displayText.find(u'\u0160'), WString::npos);
+        } else {
+            EXPECT_EQ(WideToNarrow(box->displayText), WideToNarrow(translated));
+        }
+        TextSize measured = MeasureTextW(box->font, box->displayText);
+        EXPECT_GT(measured.width, 0.0f);
+        EXPECT_FLOAT_EQ(box->size[0], measured.width) << "the frame fits the words shown";
     }
 }
 

@@ -13,6 +13,7 @@
 #include "entities/Item.h"
 #include "entities/Inventory.h"
 #include "render/MiniMap.h"
+#include "render/TextEvents.h"
 #include "render/WorldMap.h"
 #include "resources/effects/EffectInstance.h"
 #include "resources/effects/EffectSystem.h"
@@ -198,8 +199,12 @@ TEST_F(InGameScreen, TheMiniMapsMarkerAndTheWorldMapsPinNameThemselvesUnderTheCu
     EXPECT_NE(ReadTooltip().text.find("$$WorldMapTitle$$"), std::string::npos);
 }
 
+// The pause's line takes the text events' slot of this kind.
+constexpr int32_t kPausedTextKind = 6;
+
 // A pause holds every live effect still, unless a shown window wants its effects: one showing a
-// model that draws its effects sets them moving again until it closes.
+// model that draws its effects sets them moving again until it closes; the pause is told in the
+// shipped words.
 TEST_F(InGameScreen, EffectsStandStillUnderAPauseAndMoveUnderAMenuShowingAModel)
 {
     EntityClient* body = Local()->GetBody();
@@ -210,6 +215,11 @@ TEST_F(InGameScreen, EffectsStandStillUnderAPauseAndMoveUnderAMenuShowingAModel)
     TypeOnConsole("setUserVar paused 1");
     ASSERT_TRUE(Client::IsPaused());
     Frames(1);
+    // The pause says so over the held game in a text of the shipped language, not its bare key.
+    const TextEvents::Record* told = gTextEvents->FindTextEvent(kPausedTextKind);
+    ASSERT_NE(told, nullptr);
+    EXPECT_NE(told->text.find("$$Paused$$"), std::string::npos) << told->text;
+    EXPECT_TRUE(gLocSystem->HasText("Paused"));
     auto held = ParticleAges();
     Frames(5);
     EXPECT_EQ(ParticleAges(), held) << "the effects moved during the pause";

@@ -1,4 +1,4 @@
-// NewcomerEndToEndTest -- what a newcomer met in the first hour, played at 800 x 600 through the real program path (clicks and keys pushed through SDL, the world host's answers over the in-process datagrams, pictures read back): the covenant gate's map travels or says why not, the actions that did nothing say what happened, a rival's offer shows both its sides inside its window, a door opens on one click from afar, a form's refusal goes once its field is filled, and a trader's endless stack reads without a count.
+// NewcomerEndToEndTest -- what a newcomer met in the first hour, played at 800 x 600 through the real program path (clicks and keys pushed through SDL, the world host's answers over the in-process datagrams, pictures read back): the covenant gate's map travels or says why not, the actions that did nothing say what happened, a rival's offer shows both its sides inside its window, a door opens on one click from afar, a form's refusal goes once its field is filled, a trader's endless stack reads without a count, and a notice said over open windows stands clear of them or goes on the log.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientMessages.h"
@@ -384,24 +384,26 @@ TEST_F(NewcomerEndToEnd, OneClickOnADoorFromAfarWalksUpAndOpensIt)
 }
 
 // A form refused for an empty field: the refusal stands until the field is filled, then goes,
-// whether the name is typed or drawn at random.
+// whether the name is typed or drawn at random; typing in another field of the form leaves it.
 TEST_F(NewcomerEndToEnd, AFormsRefusalGoesOnceItsFieldIsFilled)
 {
-    // Each form reached from the last one's screen by the steps given ("Escape" a key).
+    // Each form reached from the last one's screen by the steps given ("Escape" a key); the
+    // form's other field, when it has one.
     struct Form {
         std::vector<const char*> steps;
         const char* field;
         const char* submit;
         const char* refusal;
         std::function<void()> fill;
+        const char* other;
     };
     const Form forms[] = {
         {{"Main::Profiles", "Profiles::New"}, "NewProfile::Name", "NewProfile::Create", "$$ErrorUserNameEmpty$$",
-         [this] { TypeKeys("Ash"); }},
+         [this] { TypeKeys("Ash"); }, nullptr},
         {{"Escape", "Profiles::Back", "Main::NewGame"}, "NewCharacter::Covenant", "NewCharacter::Start",
-         "$$ErrorCovenantNameEmpty$$", [this] { TypeKeys("Ash"); }},
+         "$$ErrorCovenantNameEmpty$$", [this] { TypeKeys("Ash"); }, "NewCharacter::Name"},
         {{}, "NewCharacter::Name", "NewCharacter::Start", "$$ErrorCharacterNameEmpty$$",
-         [this] { ClickOn(Widget("NewCharacter::RandomName")); }},
+         [this] { ClickOn(Widget("NewCharacter::RandomName")); }, "NewCharacter::Covenant"},
     };
     for (const Form& form : forms) {
         SCOPED_TRACE(form.refusal);
@@ -419,6 +421,13 @@ TEST_F(NewcomerEndToEnd, AFormsRefusalGoesOnceItsFieldIsFilled)
         Frames(2);
         const std::string error = std::string(form.field).substr(0, std::string(form.field).find(':')) + "::Error";
         ASSERT_EQ(Widget(error).text, form.refusal) << "refused for the empty field";
+        if (form.other) {
+            ClickOn(Widget(form.other));
+            TypeKeys("Bo");
+            Tap(SDL_SCANCODE_BACKSPACE);
+            Frames(2);
+            EXPECT_EQ(Widget(error).text, form.refusal) << "typed in " << form.other;
+        }
         ClickOn(Widget(form.field));
         form.fill();
         Frames(2);
@@ -458,8 +467,8 @@ TEST_F(NewcomerEndToEnd, AnEndlessStackReadsWithoutACount)
 
 // A refusal said while the character sheet and the pack stand open ("IdentifyAll" with nothing to
 // identify), which leave no room beside them and have words where it is said: it is written on
-// its box across no words of theirs, and can be read there.
-TEST_F(NewcomerEndToEnd, ARefusalSaidOverOpenWindowsLiesBesideThem)
+// none of the two windows, but put on the log, to be read when they close.
+TEST_F(NewcomerEndToEnd, ARefusalWithNoRoomBesideTheOpenWindowsGoesOnTheLog)
 {
     ASSERT_NO_FATAL_FAILURE(EnterTheWorldHere());
     Tap(SDL_SCANCODE_C);
@@ -469,26 +478,147 @@ TEST_F(NewcomerEndToEnd, ARefusalSaidOverOpenWindowsLiesBesideThem)
     ASSERT_TRUE(Shown("Inventory"));
     gTextEvents->RemoveAll();
     TypeOnConsole("IdentifyAll");
-    FramesUntil([] { return !Told().empty(); }, 20);
-    Frames(2);
-    ASSERT_EQ(Told(), "$$NothingToIdentify$$");
-    const TextEvents::Record& line = *gTextEvents->FindTextEvent(ClientMessages::kRefusalEventId);
-    std::vector<FrameUi::WidgetBox> widgets;
-    gUISystem->GetWindowBoxes(widgets);
-    ASSERT_GT(widgets.size(), 20u) << "the windows' widgets";
-    auto wordsCrossed = [&widgets, &line](float x, float y) {
-        return std::count_if(widgets.begin(), widgets.end(), [&](const FrameUi::WidgetBox& widget) {
-            const std::array<float, 4>& box = widget.box;
-            return widget.words && x < box[2] && box[0] < x + line.width && y < box[3] && box[1] < y + line.height;
+    auto logged = [] {
+        const auto& records = gTextEvents->GetRecords();
+        return std::any_of(records.begin(), records.end(), [](const TextEvents::Record& record) {
+            return record.kind == TextEvents::kLogKind && record.text == "$$NothingToIdentify$$";
         });
     };
-    const UiSettings& settings = gUISystem->GetSettings();
-    ASSERT_GT(wordsCrossed(settings.centerTextPosition[0] - line.width / 2, settings.centerTextPosition[1]), 0)
-        << "the place refusals are said in lies on the windows' words";
-    EXPECT_EQ(wordsCrossed(line.x, line.y), 0) << "the line at " << line.x << ", " << line.y;
-    std::array<int, 4> at = RecordBox(line);
-    TargaImage with = Screenshot(kWidth - 1, kHeight - 1);
+    FramesUntil(logged, 20);
+    Frames(2);
+    EXPECT_TRUE(logged()) << "the refusal is not on the log";
+    EXPECT_EQ(Told(), "") << "the refusal is still said over the windows";
+    std::vector<FrameUi::WidgetBox> windows;
+    gUISystem->GetWindowBoxes(windows);
+    TargaImage after = Screenshot(kWidth - 1, kHeight - 1);
     gTextEvents->RemoveAll();
-    TargaImage without = Screenshot(kWidth - 1, kHeight - 1);
-    EXPECT_GT(ChangedPixels(with, without, at[0], at[1], at[2], at[3], 60), 60) << "the line is drawn where it lies";
+    TargaImage before = Screenshot(kWidth - 1, kHeight - 1);
+    for (const FrameUi::WidgetBox& window : windows) {
+        if (!window.window)
+            continue;
+        auto at = [](float ui, int size, int whole) { return static_cast<int>(ui * static_cast<float>(size) / whole); };
+        EXPECT_LT(ChangedPixels(before, after, at(window.box[0], kWidth, 640), at(window.box[1], kHeight, 480),
+                                at(window.box[2], kWidth, 640), at(window.box[3], kHeight, 480), 60),
+                  40)
+            << "something is written over the window at " << window.box[0] << ", " << window.box[1];
+    }
+}
+
+// The notices said while windows stand open (or before a window opens over them), each through
+// the player's own clicks and keys: each is drawn where it crosses no open window (on a page that
+// fills the screen, none of the page's words and pictures, its covenant's name among them), or,
+// where the windows leave no room for it, it goes on the log to be read when they close. None is
+// written across a window.
+TEST_F(NewcomerEndToEnd, ANoticeSaidOverOpenWindowsStandsClearOfThemOrGoesOnTheLog)
+{
+    ASSERT_NO_FATAL_FAILURE(EnterTheWorldHere());
+    Covenant* own = gGame->GetCovenant(OwnCovenant());
+    ASSERT_NE(own, nullptr);
+    enum Where { kBesideTheWindows, kOnThePage, kOnTheLog };
+    struct Row {
+        const char* what;
+        std::function<void()> act;
+        std::string said;
+        Where where;
+    };
+    auto closeAll = [this] {
+        for (int i = 0; i < 4 && !gUISystem->GetMenuStack().empty(); ++i)
+            Tap(SDL_SCANCODE_ESCAPE);
+        for (const char* window :
+             {"CharacterExport", "Character", "Inventory", "Quests", "VendorMenu", "VendorMenuWithQuests"})
+            gUISystem->HideMenu(window);
+        Frames(2);
+        gTextEvents->RemoveAll();
+    };
+    int32_t rumourCost = 0;
+    ASSERT_TRUE(gGame->GetCovenant(Rival())->GetRumorCost(0, rumourCost));
+    const Row rows[] = {
+        {"the character export's line, over the sheet and its export box",
+         [&] {
+             Tap(SDL_SCANCODE_C);
+             ClickOn(Widget("Character::Export"));
+             ClickOn(Widget("CharacterExport::Sheet"));
+         },
+         "$$CharacterExportedToHTML$$", kBesideTheWindows},
+        {"Identify all with nothing to identify, over a bag window alone",
+         [&] {
+             Tap(SDL_SCANCODE_I);
+             ClickOn(Widget("Inventory::BagPlace0"), SDL_BUTTON_RIGHT);
+             Tap(SDL_SCANCODE_I);
+             TypeOnConsole("IdentifyAll");
+         },
+         "$$NothingToIdentify$$", kBesideTheWindows},
+        {"Identify all with nothing to identify, said with no window open, then the quests opened over it",
+         [&] {
+             TypeOnConsole("IdentifyAll");
+             FramesUntil([] { return !Told().empty(); }, 20);
+             ASSERT_EQ(Told(), "$$NothingToIdentify$$");
+             Tap(SDL_SCANCODE_Q);
+             ASSERT_TRUE(Shown("Quests"));
+         },
+         "$$NothingToIdentify$$", kBesideTheWindows},
+        {"a purchase the purse cannot pay, at a trader whose goods and the pack leave no room",
+         [&] {
+             Vendor* trader = FindVendor([](const Vendor& found) { return !found.IsGambler() && !found.IsGuardVendor(); });
+             ASSERT_NE(trader, nullptr);
+             HostPlayer()->stats.Set(CharacterStat::Money, 0);
+             ClickOn(*BesideThePlayer(*trader));
+             FramesUntil([] { return Shown("Inventory"); }, 80);
+             ASSERT_TRUE(Shown("Inventory"));
+             const char* goods = Shown("VendorMenu") ? "VendorMenu::Goods0" : "VendorMenuWithQuests::Goods0";
+             ClickOn(Widget(goods), SDL_BUTTON_RIGHT);
+         },
+         "$$CantAffordItem$$", kOnTheLog},
+        {"a rumour the store cannot pay, on the relations screen's page about the rival",
+         [&] {
+             own->statistics.Set(CovenantStat::Money, 0);
+             OpenTheRivalsPage();
+             ClickOn(Widget("RelationsDiplomacy::RumorQuickButton"));
+         },
+         MakeLocToken("NotEnoughCrystalsForRumor", "%d %d", rumourCost, 0), kOnThePage},
+    };
+    auto said = [](const std::string& text, bool log) -> const TextEvents::Record* {
+        for (const TextEvents::Record& record : gTextEvents->GetRecords())
+            if (record.text == text && (record.kind == TextEvents::kLogKind) == log)
+                return &record;
+        return nullptr;
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        closeAll();
+        row.act();
+        FramesUntil([&] { return said(row.said, row.where == kOnTheLog) != nullptr; }, 20);
+        Frames(2);
+        std::vector<FrameUi::WidgetBox> boxes;
+        gUISystem->GetWindowBoxes(boxes);
+        ASSERT_TRUE(std::any_of(boxes.begin(), boxes.end(), [](const auto& b) { return b.window; }) ||
+                    row.where == kOnThePage)
+            << "no window open";
+        if (row.where == kOnTheLog) {
+            EXPECT_NE(said(row.said, true), nullptr) << "not on the log";
+            EXPECT_EQ(said(row.said, false), nullptr) << "still said over the windows";
+            continue;
+        }
+        const TextEvents::Record* notice = said(row.said, false);
+        ASSERT_NE(notice, nullptr) << "not said";
+        auto crosses = [notice](const std::array<float, 4>& box) {
+            return notice->x < box[2] && box[0] < notice->x + notice->width && notice->y < box[3] &&
+                   box[1] < notice->y + notice->height;
+        };
+        for (const FrameUi::WidgetBox& box : boxes)
+            EXPECT_FALSE(crosses(box.box) && (box.window || row.where == kOnThePage))
+                << (box.window ? "a window" : "a widget") << " at " << box.box[0] << ", " << box.box[1] << " .. "
+                << box.box[2] << ", " << box.box[3] << " under the line at " << notice->x << ", " << notice->y;
+        if (row.where == kOnThePage) {
+            // The rival's name, which the screen draws itself beside the page's widgets.
+            const UIWidget& name = *Relations()->selectedNameWidget;
+            Vector2 at = name.GetScreenPosition();
+            EXPECT_FALSE(crosses({at.x, at.y, at.x + name.size[0], at.y + name.size[1]})) << "the rival's name";
+        }
+        std::array<int, 4> at = RecordBox(*notice);
+        TargaImage with = Screenshot(kWidth - 1, kHeight - 1);
+        gTextEvents->RemoveAll();
+        TargaImage without = Screenshot(kWidth - 1, kHeight - 1);
+        EXPECT_GT(ChangedPixels(with, without, at[0], at[1], at[2], at[3], 60), 60) << "the line is drawn where it lies";
+    }
 }

@@ -358,15 +358,20 @@ protected:
     // The frame as the screenshot key writes it (the caller sets "r_screenshotType" 2), the
     // cursor moved out of the way first (or to the point given, to picture what it rests on). The
     // image views bytes the fixture keeps to its end, so an earlier picture is not overwritten by a
-    // later one.
-    TargaImage Screenshot(int32_t cursorX = 639, int32_t cursorY = 479)
+    // later one. Each of its frames lasts frameMs of the test's clock (none unless asked).
+    TargaImage Screenshot(int32_t cursorX = 639, int32_t cursorY = 479, uint32_t frameMs = 0)
     {
         SettleLoads();
         PushMotion(cursorX, cursorY);
+        now += frameMs;
         app.RunFrame();
         char name[64];
         std::snprintf(name, sizeof name, "User/Screenshots/ss%04d.tga", shots++);
-        Tap(SDL_SCANCODE_F12);
+        for (bool down : {true, false}) {
+            Push(SDL_SCANCODE_F12, down);
+            now += frameMs;
+            app.RunFrame();
+        }
         TargaImage image;
         if (!std::filesystem::exists(folder.Path() / name)) {
             ADD_FAILURE() << "no screenshot " << name;

@@ -64,10 +64,10 @@ TEST_F(RecruitScreensEndToEnd, TheTownsRecruitJoinsByItsScreenAndTheRecruitsWind
     EXPECT_FALSE(gGameClient->npcChatText.empty()) << "the host never answered getNpcChat";
     TargaImage talk = Screenshot();
     EXPECT_GT(BrightPixels(talk, 180, 150, 460, 208), 200) << "the recruit's line is not drawn";
-    EXPECT_GT(BrightPixels(talk, 180, 250, 460, 276), 40) << "the party button's label is not drawn";
+    EXPECT_GT(BrightPixels(talk, 180, 288, 460, 314), 40) << "the party button's label is not drawn";
 
     // "Join my covenant and walk with me".
-    ClickAt(320, 263);
+    ClickAt(320, 301);
     FramesUntil([&] { return hostPlayer->IsInParty(recruit); });
     ASSERT_TRUE(covenant->IsMember(*recruit));
     EXPECT_TRUE(hostPlayer->IsInParty(recruit));

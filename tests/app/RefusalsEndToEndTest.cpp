@@ -5,6 +5,7 @@
 #include "client/EntityClient.h"
 #include "core/UserVarSystem.h"
 #include "entities/Inventory.h"
+#include "entities/Item.h"
 #include "render/TextEvents.h"
 #include "render/WorldMap.h"
 #include "rules/items/ItemFormulas.h"
@@ -67,21 +68,25 @@ TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
         std::function<void()> act;
         std::vector<const char*> told;
     };
+    // The map opened by its key, a click on it where no pin is, and the map closed again.
+    auto clickTheLookingMap = [&](uint8_t button) {
+        Tap(SDL_SCANCODE_M);
+        Frames(2);
+        gTextEvents->RemoveAll();
+        ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
+        PressAt(emptyX, emptyY, button);
+        EXPECT_TRUE(Shown("WorldMap")) << "told, not closed";
+        Tap(SDL_SCANCODE_M);
+        Frames(2);
+    };
     const Row rows[] = {
         {"identify all with nothing to identify", [&] { TypeOnConsole("serverCommand IdentifyAll"); },
          {"$$NothingToIdentify$$"}},
         {"take it on with nothing offered", [&] { TypeOnConsole("ClientAcceptQuest"); }, {"$$NoQuestToTakeOn$$"}},
-        {"a right click on the map opened by its key",
-         [&] {
-             Tap(SDL_SCANCODE_M);
-             Frames(2);
-             ASSERT_TRUE(FindEmptyMapPoint(emptyX, emptyY));
-             PressAt(emptyX, emptyY, SDL_BUTTON_RIGHT);
-             EXPECT_TRUE(Shown("WorldMap")) << "told, not closed";
-             Tap(SDL_SCANCODE_M);
-             Frames(2);
-         },
+        {"a right click on the map opened by its key", [&] { clickTheLookingMap(SDL_BUTTON_RIGHT); },
          {"$$WorldMapTravelFromGate$$"}},
+        {"a left click on a level of the map opened by its key: it only looks",
+         [&] { clickTheLookingMap(SDL_BUTTON_LEFT); }, {"$$WorldMapTravelFromGate$$"}},
         {"the covenant gate opening the map", [&] {
              ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate());
              Frames(1);
@@ -109,6 +114,21 @@ TEST_F(RefusalsEndToEnd, EveryRefusalSaysWhy)
              Frames(3);
          },
          {"$$BlockedBy", "$$StatusEffectStunningBlow$$"}},
+        {"a shield the hero may not wear before level 2, dropped on its place",
+         [&] {
+             std::unique_ptr<ItemBase> buckler = std::make_unique<Item>();
+             buckler->SetEntry(gDatabase->FindEntryByName("OakBuckler"));
+             ASSERT_TRUE(host->inventory->PlaceItem(buckler, InventoryGroupIndex::Bag1, 5, 0));
+             Frames(4);
+             Tap(SDL_SCANCODE_I);
+             gTextEvents->RemoveAll();
+             ClickOn(*gUISystem->FindWidgetByPath("Inventory::Bag1Cell5"));
+             ClickOn(*gUISystem->FindWidgetByPath("Inventory::HandSecondary"));
+             Frames(4);
+             ASSERT_NE(host->inventory->GetItem(InventoryGroupIndex::Bag1, 5), nullptr) << "back in the pack";
+             EXPECT_EQ(host->inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary), nullptr);
+         },
+         {"$$TooltipRequiredLevel"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

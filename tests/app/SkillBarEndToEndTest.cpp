@@ -1,15 +1,19 @@
-// SkillBarEndToEndTest -- the shipped game in a new world, driven by keys, presses and motion pushed through SDL: a skill dragged from the skills window lands on the bar, its key with the cursor on a monster is used on that monster, and a thing carried on the cursor goes back when its window closes or an editor opens.
+// SkillBarEndToEndTest -- the shipped game in a new world, driven by keys, presses and motion pushed through SDL: a skill dragged from the skills window lands on the bar, its key with the cursor on a monster is used on that monster, a held use turns the player only while it stands and only to an enemy, and a thing carried on the cursor goes back when its window closes or an editor opens.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientMessages.h"
 #include "client/EntityClient.h"
 #include "client/SkillListClient.h"
+#include "core/MathUtil.h"
+#include "core/Vector.h"
 #include "entities/SkillList.h"
 #include "render/TextEvents.h"
 #include "rules/skills/SkillDefinition.h"
 #include "ui/widgets/UISkillSlot.h"
 #include "ui/widgets/UIUseSlot.h"
 
+#include <array>
+#include <cmath>
 #include <string>
 
 namespace {
@@ -201,6 +205,104 @@ TEST_F(SkillBarEndToEnd, TheCleavesKeyTurnsAStandingPlayerToAGoblinOnAnySideAndH
         // The Cleave's reuse time runs out before the next side.
         Frames(110);
     }
+}
+
+// A skill's key on a goblin out of reach sends the player at it with the use held; a click on the
+// ground away from it then walks the player off facing the way it walks, in every frame of the
+// walk, and standing again with the use still held it faces the goblin. Once the goblin has
+// fallen, the key with nothing under the cursor leaves the player facing as it stood: a corpse left
+// chosen is no target the use takes.
+TEST_F(SkillBarEndToEnd, AHeldUseTurnsThePlayerOnlyWhileItStandsAndOnlyToAnEnemy)
+{
+    Tap(SDL_SCANCODE_S);
+    Frames(2);
+    UISkillSlot* source = KnownEnemySkill();
+    ASSERT_NE(source, nullptr);
+    Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
+    Tap(SDL_SCANCODE_S);
+    Frames(2);
+    ClearTheStage();
+    Frames(2);
+    // A way over open ground: the screen points of the walks along it (and one beside the player
+    // for the cursor) pick nothing, so that each click is a click on the ground.
+    auto screenAt = [](const Vector2& offset) {
+        Vector2 at = Client::WorldToScreen(Local()->GetPosition().Offset(offset), true);
+        return std::array<int32_t, 2>{static_cast<int32_t>(at.x), static_cast<int32_t>(at.y)};
+    };
+    auto open = [&](const Vector2& offset) {
+        auto [x, y] = screenAt(offset);
+        return x > 20 && x < 620 && y > 20 && y < 380 && !Client::PickEntityAt(x, y, Local());
+    };
+    Vector2 way;
+    Vector2 side;
+    for (Vector2 candidate : {Vector2{1.0f, 0.0f}, Vector2{0.0f, 1.0f}, Vector2{-1.0f, 0.0f}, Vector2{0.0f, -1.0f}}) {
+        bool clear = true;
+        for (float along : {120.0f, 160.0f, 200.0f, 220.0f})
+            clear = clear && open(candidate * along);
+        for (Vector2 beside : {Vector2{-candidate.y, candidate.x}, Vector2{candidate.y, -candidate.x}})
+            if (clear && way.x == 0.0f && way.y == 0.0f && open(candidate * 220.0f + beside * 100.0f)) {
+                way = candidate;
+                side = beside;
+            }
+    }
+    ASSERT_TRUE(way.x != 0.0f || way.y != 0.0f) << "no open ground beside the player";
+
+    Actor* goblin = nullptr;
+    EntityClient* shown = GoblinUnderTheCursor(goblin, way * -220.0f);
+    ASSERT_NE(shown, nullptr);
+    Tap(SDL_SCANCODE_3);
+    Frames(2);
+    ASSERT_EQ(Local()->GetInteractionTarget(), shown);
+    ASSERT_EQ(Local()->GetInteractionMode(), PlayerClient::kModeAttack) << "the use waits for the goblin's reach";
+    ASSERT_GE(Local()->pendingTree, 0);
+    // The goblin stands still where it is, out of the use's reach.
+    goblin->SetPosition(HostPlayer()->position.Offset(way * -220.0f));
+
+    // The facing lies within a right angle of the direction given (a walk's last turn onto its
+    // target may stand square to the way walked; the goblin lies straight back along it).
+    auto facesAlong = [](const Vector2& direction) {
+        float off = (DirectionToAngle(Local()->facing) - Vector2Angle(direction)) * 3.14159265f / 180.0f;
+        return std::cos(off) > -0.01f;
+    };
+    auto walkOff = [&](float along) {
+        auto [x, y] = screenAt(way * along);
+        ClickAt(x, y);
+        int walked = 0;
+        for (int frame = 0; frame < 120 && Local()->IsMoving(); ++frame) {
+            WorldPos before = Local()->GetPosition();
+            Frame();
+            Vector2 step = before.DeltaTo(Local()->GetPosition());
+            if (step.x * step.x + step.y * step.y < 0.25f)
+                continue;
+            ++walked;
+            EXPECT_TRUE(facesAlong(way)) << "frame " << frame << ": facing " << Local()->facing << " walking ("
+                                         << step.x << ", " << step.y << ")";
+        }
+        EXPECT_GT(walked, 3) << "the player walked";
+        EXPECT_EQ(Local()->GetInteractionMode(), 0) << "a click on the ground";
+    };
+
+    walkOff(160.0f);
+    Frames(3);
+    ASSERT_GE(Local()->pendingTree, 0) << "the use is still held";
+    Vector2 toGoblin = Local()->GetPosition().DeltaTo(shown->position);
+    EXPECT_EQ(Local()->facing, AngleToDirection(Vector2Angle(toGoblin))) << "standing, it faces the goblin";
+
+    goblin->TakeDamage(goblin->health + 1000, nullptr, false, true);
+    FramesUntil([&] { return shown->IsDead(); });
+    ASSERT_TRUE(shown->IsDead());
+    ASSERT_EQ(Local()->GetInteractionTarget(), shown) << "the fallen goblin stays chosen";
+    walkOff(60.0f);
+    Frames(3);
+    EXPECT_TRUE(facesAlong(way)) << "standing by a corpse, the player turned to it";
+    int32_t stood = Local()->facing;
+    auto [x, y] = screenAt(side * 100.0f);
+    PushMotion(x, y);
+    Frames(2);
+    ASSERT_EQ(gClientApp->GetHoverEntity(), nullptr);
+    Tap(SDL_SCANCODE_3);
+    Frames(4);
+    EXPECT_EQ(Local()->facing, stood) << "the key turned the player to the corpse";
 }
 
 // An item picked up from the bag goes back to its cell when the bag's window closes, and a skill

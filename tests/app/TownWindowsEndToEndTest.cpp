@@ -5,12 +5,16 @@
 #include "client/GameClient.h"
 #include "core/LocSystem.h"
 #include "entities/Actor.h"
+#include "entities/Player.h"
 #include "render/TextMeasure.h"
 #include "rules/RulesEnums.h"
 #include "server/Game.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
+#include "ui/UISystem.h"
+#include "ui/UIWidget.h"
 #include "ui/widgets/UIList.h"
+#include "ui/widgets/UIText.h"
 
 #include <cstdlib>
 #include <string>
@@ -42,6 +46,19 @@ protected:
                 Frame();
         }
         return Shown(menu);
+    }
+
+    // The window closed by Escape (a second one, with nothing left to close, opens the game menu,
+    // which a third closes), and the townsperson sent off so the next one clicked stands alone.
+    void LeaveAndSendAway(Actor& npc)
+    {
+        Tap(SDL_SCANCODE_ESCAPE);
+        Tap(SDL_SCANCODE_ESCAPE);
+        Frames(2);
+        if (Shown("GameMenu"))
+            Tap(SDL_SCANCODE_ESCAPE);
+        npc.SetPosition(npc.position.Offset(Vector2{0.0f, 400.0f}));
+        Frames(2);
     }
 
     // Every row of every list of the shown windows that is wider than its list; counts the rows.
@@ -108,15 +125,67 @@ TEST_F(TownWindowsEndToEnd, TheWorkOnOfferInATownspersonsWindowFitsItsRows)
         std::vector<std::string> titles = HostTitles(*offers, HostPlayer()->stats.Get(CharacterStat::Level));
         for (size_t row = 0; row < offers->rows.size(); ++row)
             EXPECT_EQ(gLocSystem->Translate(offers->rows[row]->name), titles[row]) << menu << " row " << row;
-        Tap(SDL_SCANCODE_ESCAPE);
-        Tap(SDL_SCANCODE_ESCAPE);
-        Frames(2);
-        if (Shown("GameMenu"))
-            Tap(SDL_SCANCODE_ESCAPE);
-        npc->SetPosition(npc->position.Offset(Vector2{0.0f, 400.0f}));
-        Frames(2);
+        LeaveAndSendAway(*npc);
     }
     EXPECT_GE(rows, 3) << "the windows list their work";
+}
+
+// Every townsperson's talk offered to join, and the tutor then said it had no wish to, while
+// nothing a player could click started the tutorial. The recruit's window offers to join; the
+// tutor's offers its lessons and its leave, each drawn and fitting its button, below a line read
+// whole, and the lessons start the tutorial's first step for the player through the world host.
+TEST_F(TownWindowsEndToEnd, TheRecruitOffersToJoinAndTheTutorItsLessons)
+{
+    auto* tutor = dynamic_cast<Actor*>(gGame->GetTutor());
+    ASSERT_NE(tutor, nullptr) << "a newcomer's town has its tutor";
+    auto* recruit = dynamic_cast<Actor*>(gGame->GetTownNpc(NpcType::Recruit));
+    ASSERT_NE(recruit, nullptr);
+    for (Actor* npc : {recruit, tutor}) {
+        bool joins = npc == recruit;
+        SCOPED_TRACE(joins ? "the recruit" : "the tutor");
+        EntityClient* shown = BesideThePlayer(*npc);
+        ASSERT_NE(shown, nullptr);
+        ASSERT_TRUE(ClickUntilShown(*shown, "NpcMenu"));
+        FramesUntil([] { return !gGameClient->npcChatText.empty(); });
+        Frames(2);
+        const auto* chat = dynamic_cast<const UIText*>(gUISystem->FindWidgetByPath("NpcMenu::Chat"));
+        ASSERT_NE(chat, nullptr);
+        EXPECT_FALSE(chat->lines.empty()) << "its line is not shown";
+        EXPECT_LE(static_cast<int32_t>(chat->lines.size()), chat->visibleLines)
+            << "its line is read whole, unscrolled: " << chat->lines.size() << " lines in " << chat->visibleLines;
+        for (const std::string name : {"JoinHouse", "JoinParty", "TutorLessons", "TutorSkip"}) {
+            const UIWidget* button = gUISystem->FindWidgetByPath(("NpcMenu::" + name).c_str());
+            const UIWidget* label = gUISystem->FindWidgetByPath(("NpcMenu::" + name + "Label").c_str());
+            ASSERT_NE(button, nullptr) << name;
+            ASSERT_NE(label, nullptr) << name;
+            bool offered = (name.rfind("Join", 0) == 0) == joins;
+            EXPECT_EQ(button->IsVisible(), offered) << name;
+            EXPECT_EQ(label->IsVisible(), offered) << name;
+            TextSize words = MeasureTextW(label->font, gLocSystem->TranslateToWide(label->text));
+            EXPECT_LE(words.width, button->size[0] - 8.0f) << name << " reads past its button";
+        }
+        TargaImage talk = Screenshot();
+        EXPECT_GT(BrightPixels(talk, 180, 258, 460, 284), 40) << "the first offer's words are not drawn";
+        EXPECT_GT(BrightPixels(talk, 180, 288, 460, 314), 40) << "the second offer's words are not drawn";
+        if (npc == tutor)
+            break;
+        LeaveAndSendAway(*npc);
+    }
+
+    auto firstStep = [] {
+        for (const auto& quest : gGame->GetQuests().GetList())
+            if (quest && quest->type == QuestType::TutorialEquipWeapon && HostPlayer()->HasQuest(quest->questId))
+                return quest.get();
+        return static_cast<Quest*>(nullptr);
+    };
+    ASSERT_EQ(firstStep(), nullptr) << "no lesson before the tutor is asked";
+    ClickOn(*gUISystem->FindWidgetByPath("NpcMenu::TutorLessons"));
+    FramesUntil([&] { return firstStep() != nullptr; });
+    EXPECT_NE(firstStep(), nullptr) << "the lessons start with their first step, the player's";
+    EXPECT_FALSE(Shown("NpcMenu"));
+    // A restart ends the tutorial that was before it, tutor and all; the lessons have one again.
+    FramesUntil([] { return gGame->GetTutor() != nullptr; });
+    EXPECT_NE(gGame->GetTutor(), nullptr) << "a tutor stands in town for the lessons";
 }
 
 // A would-be recruit's trial and a creature's work are offered in lists of their own windows,

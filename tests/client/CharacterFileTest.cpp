@@ -3,6 +3,7 @@
 #include "client/PlayerClientWorld.h"
 #include "core/FileSystem.h"
 #include "rules/CharacterFlags.h"
+#include "rules/CharacterRecordLimits.h"
 #include "rules/quests/QuestBase.h"
 #include "support/LogLines.h"
 
@@ -28,6 +29,17 @@ int32_t BareStats(int32_t version)
 int32_t BareFunStats(int32_t version)
 {
     return version >= 46 ? 28 : version >= 34 ? 25 : version >= 29 ? 24 : version >= 23 ? 19 : 17;
+}
+
+// Bob's stat i: i * 3, but for a level and a class (the world's first) the world host takes.
+int32_t BobStat(int32_t i)
+{
+    return i == CharacterStat::Level ? 7 : i == CharacterStat::Class ? 0 : i * 3;
+}
+
+std::string FileText(const MessageBuffer& file)
+{
+    return std::string(reinterpret_cast<const char*>(file.Data()), file.Size());
 }
 
 // A covenant block of two words, kept aside until applied.
@@ -61,10 +73,11 @@ class CharacterFile : public PlayerClientWorld {
 protected:
     CharacterFile() { StartWorldOnly("", kCharacterFileRecords); }
 
-    // A character file of the version as that version laid it out: "Bob" with stats i * 3,
+    // A character file of the version as that version laid it out: "Bob" with stats BobStat(i),
     // fun stats 100 + i, an empty inventory, two quick-use records, empty quests, two one-entry
-    // item lists, a party of recruit 2 and one message.
-    static MessageBuffer FileOfVersion(int32_t version, int32_t blockBytes = 0)
+    // item lists, a party of recruit 2, one message and the skill gift record given.
+    static MessageBuffer FileOfVersion(int32_t version, int32_t blockBytes = 0,
+                                       const std::vector<int32_t>& gifts = {12, 3})
     {
         MessageBuffer file;
         file.WriteInt(version);
@@ -80,7 +93,7 @@ protected:
         if (version >= 50)
             file.WriteInt(stats);
         for (int32_t i = 0; i < stats; ++i)
-            file.WriteInt(i * 3);
+            file.WriteInt(BobStat(i));
         if (version >= 50)
             file.WriteInt(fun);
         for (int32_t i = 0; i < fun; ++i)
@@ -127,7 +140,7 @@ protected:
         WriteWorldPos(file, WorldPos{1, 30.0f, 40.0f, true});
         file.WriteInt(5);
         if (version >= 54)
-            file.WriteIntVector({12, 3});
+            file.WriteIntVector(gifts);
         return file;
     }
 
@@ -149,7 +162,7 @@ protected:
         EXPECT_FLOAT_EQ(bob.returnPoint.y, 20.0f);
         int32_t stats = version >= 50 ? CharacterStat::kCount : BareStats(version);
         for (int32_t i = 0; i < CharacterStat::kCount; ++i)
-            EXPECT_EQ(bob.stats.Get(i), i < stats ? i * 3 : 0) << "stat " << i << " of version " << version;
+            EXPECT_EQ(bob.stats.Get(i), i < stats ? BobStat(i) : 0) << "stat " << i << " of version " << version;
         int32_t fun = version >= 50 ? CharacterFunStat::kCount : BareFunStats(version);
         for (int32_t i = 0; i < CharacterFunStat::kCount; ++i)
             EXPECT_EQ(bob.funStats.Get(i), i < fun ? 100 + i : 0) << "fun stat " << i << " of version " << version;
@@ -344,6 +357,64 @@ TEST_F(CharacterFile, ADamagedMessageLogIsDroppedAndTheRestOfTheCharacterLoads)
         EXPECT_FALSE(Load(keeper, patched(blockAt, &blockBytes, sizeof(blockBytes)))) << blockBytes;
         ExpectPreset(keeper);
     }
+}
+
+// What the world host would refuse of a character (its skill gift record, its class, its stats)
+// the file's loader refuses at once, naming the part: a join waited a minute for the host's
+// silence. The file is read from the user folder, as the character list and the resume read it.
+TEST_F(CharacterFile, WhatTheHostWouldRefuseIsADamagedFileAtLoad)
+{
+    const size_t statsAt = 4 + 4 + 4 * 4 + 12 * 2 + 4;
+    auto withStat = [](int32_t stat, int32_t value) {
+        MessageBuffer file = FileOfVersion(PlayerClient::kFileVersion);
+        std::vector<uint8_t> bytes(file.Data(), file.Data() + file.Size());
+        std::memcpy(bytes.data() + statsAt + 4 * static_cast<size_t>(stat), &value, sizeof(value));
+        MessageBuffer patched;
+        patched.WriteBytes(bytes.data(), bytes.size());
+        return patched;
+    };
+    auto withGifts = [](const std::vector<int32_t>& gifts) {
+        return FileOfVersion(PlayerClient::kFileVersion, 0, gifts);
+    };
+    struct Case {
+        const char* what;
+        MessageBuffer file;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a gift record of an odd count", withGifts({12, 3, 14}), "skill gift count"},
+        {"a gift to a stat that is no skill", withGifts({CharacterStat::Strength, 3}), "skill gift outside the skills"},
+        {"a gift past the last skill", withGifts({CharacterStat::Skill60 + 1, 3}), "skill gift outside the skills"},
+        {"a gift above the cap", withGifts({12, CharacterRecordLimits::kMaxTrainedValue + 1}),
+         "skill gift outside the skills"},
+        {"a negative gift", withGifts({12, -1}), "skill gift outside the skills"},
+        {"a class the game has not", withStat(CharacterStat::Class, 7), "unknown class"},
+        {"level 0", withStat(CharacterStat::Level, 0), "level"},
+        {"a level above the cap", withStat(CharacterStat::Level, CharacterRecordLimits::kMaxLevel + 1), "level"},
+        {"a negative skill", withStat(CharacterStat::Skill3, -1), "attribute or skill outside its range"},
+        {"debt", withStat(CharacterStat::Money, -1), "money"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        folder.Write("User/chars/bob.chr", FileText(c.file));
+        const std::string told = std::string("Character file Bob is damaged (") + c.reason + ")";
+        int before = CountLinesHolding(debug, told);
+        PlayerClient keeper;
+        Preset(keeper);
+        EXPECT_FALSE(keeper.LoadCharacter("Bob", nullptr));
+        ExpectPreset(keeper);
+        EXPECT_EQ(CountLinesHolding(debug, told), before + 1);
+    }
+    // At their bounds they load: the top level, a gift to the last skill at the cap.
+    MessageBuffer bounds = FileOfVersion(PlayerClient::kFileVersion, 0,
+                                         {CharacterStat::Skill60, CharacterRecordLimits::kMaxTrainedValue});
+    folder.Write("User/chars/bob.chr", FileText(bounds));
+    PlayerClient bob;
+    ASSERT_TRUE(bob.LoadCharacter("Bob", nullptr));
+    EXPECT_EQ(bob.skillGiftLevels,
+              (std::vector<int32_t>{CharacterStat::Skill60, CharacterRecordLimits::kMaxTrainedValue}));
+    folder.Write("User/chars/bob.chr", FileText(withStat(CharacterStat::Level, CharacterRecordLimits::kMaxLevel)));
+    EXPECT_TRUE(PlayerClient().LoadCharacter("Bob", nullptr));
 }
 
 // ---- File names ------------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-// ClientAppTest -- the client application around the connection: when the game counts as paused (and so holds the world host), the allocator's threshold from its user var, and the bytes of the update it sends in the normal and the paused-with-an-action modes.
+// ClientAppTest -- the client application around the connection: when the game counts as paused (and so holds the world host), the allocator's threshold from its user var, and the bytes of the update it sends in the normal and the paused-with-an-action modes, and the autosaves only in a game that keeps saves.
 #include "client/ClientWorld.h"
 
 #include "client/ClientSight.h"
@@ -13,6 +13,7 @@
 #include "support/RecordingGraphicsDevice.h"
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -244,5 +245,58 @@ TEST_F(ClientAppTest, TheEntityPassesTakeThePlayersBodyFirstThenTheTableInOrderO
     gLightingSystem = nullptr;
     gPlatformSystem = nullptr;
 }
+
+// Every autosave of a game (the timed one, the one after a sale or a purchase and the one before
+// the allied victory is offered) saves the character only in a game that keeps saves.
+class ClientAppAutosave : public ClientAppTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(ClientAppAutosave, EveryAutosaveSavesOnlyInAGameThatKeepsSaves)
+{
+    const bool keepsSaves = GetParam();
+    StartAndJoin("", keepsSaves ? "UsesSaveGames 1\n" : "UsesSaveGames 0\n");
+    gameClient->RegisterVars();
+    struct Trigger {
+        const char* what;
+        std::function<void()> run;
+    };
+    const Trigger triggers[] = {
+        {"the timed save",
+         [this] {
+             Set("autoSaveTime", "1");
+             for (int i = 0; i < 3; ++i)
+                 ClientFrame(600);
+             Set("autoSaveTime", "0");
+             ClientFrame(1000);
+         }},
+        {"the save after a sale",
+         [this] {
+             app->QueueServerCommand("sellItem 0 0 0");
+             for (int i = 0; i < 2 * ClientApp::kTradeSaveUpdates + 2; ++i) {
+                 ClientFrame(0);
+                 Client::Update(0.0f);
+             }
+         }},
+        {"the save before the allied victory",
+         [this] {
+             // The game part as the host writes it, its allied-victory flag set.
+             MessageBuffer written;
+             written.WriteInt(NetMessages::kListEnd);
+             game->WriteNetPart(written, link->player);
+             MessageBuffer update;
+             update.WriteBytes(written.Data(), written.Size() - 8);
+             update.WriteBool(true);
+             update.WriteBool(false);
+             update.SetReadPos(0);
+             ASSERT_TRUE(gameClient->ReadGameUpdate(update, nullptr));
+         }},
+    };
+    for (const Trigger& trigger : triggers) {
+        int32_t before = link->saves;
+        trigger.run();
+        EXPECT_EQ(link->saves > before, keepsSaves) << trigger.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(UsesSaveGames, ClientAppAutosave, testing::Bool());
 
 } // namespace

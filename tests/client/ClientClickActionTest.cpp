@@ -3,6 +3,7 @@
 
 #include "client/PlayerCovenantClient.h"
 #include "core/Database.h"
+#include "core/UserVarSystem.h"
 
 #include <memory>
 
@@ -181,6 +182,36 @@ TEST_F(ClientClickAction, GatesOpenTheMapForTheOwnCovenantElseAskTheGateRecord)
     EXPECT_EQ(gate->GetClickAction(true, false), 19);
     gate->covenantIndex = mine.index;
     EXPECT_EQ(gate->GetClickAction(true, false), 14);
+}
+
+// A gate near a level's edge is seen, and clicked, from the next level: its click and its hover
+// ask the player's gate record of the gate's own level, not of the level the player stands on.
+TEST_F(ClientClickAction, AGateAcrossALevelEdgeAnswersByTheRecordOfItsOwnLevel)
+{
+    gUserVarSystem->SetIntByName("ui_showSimpleTips", 1);
+    auto gate = Make("ClickStone");
+    gate->isGate = true;
+    gate->isUsableObject = true;
+    gate->gateDestinationKnown = false;
+    gate->position.level = 4;
+    struct Case {
+        int32_t playerLevel;
+        int32_t openLevel;
+        int32_t mode;
+        const char* hint;
+    };
+    for (Case c : {Case{3, 4, 19, "$$LeftClickToUse$$"}, Case{3, 3, 18, "$$LeftClickToActivate$$"},
+                   Case{4, 4, 19, "$$LeftClickToUse$$"}, Case{5, 5, 18, "$$LeftClickToActivate$$"}}) {
+        SCOPED_TRACE(testing::Message() << "standing on " << c.playerLevel << ", open " << c.openLevel);
+        player->position.level = c.playerLevel;
+        ItemPtrList& known = player->GetItemList(0);
+        known.DeleteAll();
+        known.Add(c.openLevel, 0);
+        known.Get(0)->flag = true;
+        EXPECT_EQ(gate->GetClickAction(true, false), c.mode);
+        std::string hover = gate->GetHoverText(false, true, true);
+        EXPECT_NE(hover.find(c.hint), std::string::npos) << hover;
+    }
 }
 
 TEST_F(ClientClickAction, CreaturesAreAttackedUnlessStealthedPeacefulOrOffering)

@@ -1,8 +1,10 @@
-// ClientCreatureTypeTest -- the client knows each creature the host sends as its own monster type, also when two types share one actor record; its body's keys and a trader's keys still count from its actor record.
+// ClientCreatureTypeTest -- the client knows each creature the host sends as its own monster type, also when two types share one actor record; its body's keys and a trader's keys still count from its actor record; the shots of its kind's and its type's own skills are kept loaded.
+#include "client/ClientServicesWorld.h"
 #include "client/PlayerClientWorld.h"
 
 #include "client/RecordingEntityScene.h"
 #include "entities/Actor.h"
+#include "core/StringUtil.h"
 #include "rules/GameData.h"
 
 #include <string>
@@ -180,3 +182,77 @@ TEST_F(ClientCreatureType, TheFramesDrawLeavesOutAModelTheHostHidesButTheDrawIts
         EXPECT_EQ(scene.models.size(), c.models) << "flags " << c.flags << (c.viaDefault ? " by default" : " drawn");
     }
 }
+
+namespace {
+
+// A kind whose skill fires a bolt, and a type of it that spits as well.
+constexpr const char* kClientCreaturePrecacheRecords = R"(
+ProjectileBolt
+{
+    Type Projectile
+    ModelName "effects/bolt.mdl"
+    Explosion "effects/boom.mdl"
+}
+ProjectileSpit
+{
+    Type Projectile
+    ModelName "effects/spit.mdl"
+}
+SkillBolt
+{
+    Type Skill
+    Projectile ProjectileBolt
+}
+SkillSpit
+{
+    Type Skill
+    Projectile ProjectileSpit
+}
+ArchetypeCaster
+{
+    Type MonsterArchetype
+    CanAttack 1
+    Skill SkillBolt
+}
+ActorCaster
+{
+    Type Actor
+    Radius 20
+}
+MonsterSpitter
+{
+    Type MonsterType
+    Archetype ArchetypeCaster
+    Definition ActorCaster
+    Skill SkillSpit
+    precache "sounds/hiss.wav"
+}
+)";
+
+class ClientCreaturePrecache : public ClientServices<PlayerClientWorld> {
+protected:
+    void SetUp() override
+    {
+        StartWorldOnly("", kClientCreaturePrecacheRecords);
+        Join();
+    }
+};
+
+TEST_F(ClientCreaturePrecache, TheShotsOfTheKindsSkillsThenOfTheTypesOwnThenItsListAreHeld)
+{
+    auto* actor = Spawn<Actor>(hostPlayer->position.x + 40.0f, hostPlayer->position.y, hostPlayer->position.level);
+    actor->SetUpFromMonsterType(gameData.FindMonsterType("MonsterSpitter"), 2, false);
+    ClientFrame(50);
+    ClientFrame(50);
+    const EntityClient* spitter = gameClient->GetEntity(actor->entityNumber);
+    ASSERT_NE(spitter, nullptr);
+    std::vector<std::string> held;
+    for (const ResourceHandle& handle : spitter->precached) {
+        held.push_back(StringToLower(handle.GetName()));
+        EXPECT_GE(manager->GetReferenceCount(handle.GetValue()), 1) << held.back();
+    }
+    EXPECT_EQ(held, (std::vector<std::string>{"effects/bolt.mdl", "effects/boom.mdl", "effects/spit.mdl",
+                                              "sounds/hiss.wav"}));
+}
+
+} // namespace

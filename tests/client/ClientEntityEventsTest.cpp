@@ -356,8 +356,8 @@ TEST_F(ClientEntityEvents, AnAttachedSwipeRunsOnTheEntityHangingAtTheTagAndAnUns
         entity->LoadModels(model);
         manager->Get(entity->model); // waits for the loader
     }
-    EXPECT_EQ(gameClient->FindEntityByOwner(60, 2), blade);
-    EXPECT_EQ(gameClient->FindEntityByOwner(60, 5), nullptr);
+    EXPECT_EQ(gameClient->FindEntityByOwner(swinger, 2), blade);
+    EXPECT_EQ(gameClient->FindEntityByOwner(swinger, 5), nullptr);
 
     swinger->PlayAnimation("swing", 5, AnimationMode::Loop, true);
     swinger->Update(0.01f);

@@ -52,7 +52,7 @@ public:
     }
     void ShowPickupHelp(const EntityClient& entity) override { pickupHelp.push_back(entity.entityNumber); }
     void TriggerHint(const std::string& topic) override { hints.push_back(topic); }
-    bool IsGateLevelOpen(int32_t level) const override { return level == openGateLevel; }
+    bool GetCurrentLevelGateFlag(int32_t level) const override { return level == openGateLevel; }
     bool ReadUpdateTail(MessageBuffer& buffer) override
     {
         if (!player)

@@ -232,42 +232,60 @@ TEST_F(GlobalStats, RememberedMonstersAreJudgedByTheirKillScores)
     EXPECT_EQ(stats.GetRecordHolder(::GlobalStats::kGroupFun, 15).label, "Cy (Ashguard)");
 }
 
-// A damaged file, and one of a layout newer than this program's, are set aside whole as ".bad"
-// with a warning; the save after them begins a new file and never writes over the old one.
-TEST_F(GlobalStats, ADamagedOrNewerFileIsSetAsideAndNoSaveWritesOverIt)
+// A damaged file is set aside whole as ".bad" with a warning, and the next damaged one beside it
+// as ".bad2", the first kept as it was; the save after each begins a new file and never writes
+// over them. A file of a newer version is read in the counted form and left where it is: no save
+// writes over it and nothing is set aside.
+TEST_F(GlobalStats, ADamagedFileIsSetAsideBesideEarlierOnesAndANewerOneIsNeverWrittenOver)
 {
     MessageBuffer whole = File(50, 2);
     PutRecord(whole, 50, "Ada", "Ashguard", 114, 29, 1);
     size_t firstEnds = whole.Size();
     PutRecord(whole, 50, "Bo", "Emberhold", 114, 29, 1);
-    MessageBuffer newer = File(51, 1);
-    PutRecord(newer, 50, "Ada", "Ashguard", 114, 29, 1);
     struct Case {
         const char* what;
         std::string bytes;
         size_t recordsKept;
+        const char* aside;
     };
-    const Case cases[] = {{"cut", Bytes(whole).substr(0, firstEnds + 6), 1}, {"newer", Bytes(newer), 0}};
+    const Case cases[] = {{"cut in a record", Bytes(whole).substr(0, firstEnds + 6), 1, "chars/global.sts.bad"},
+                          {"cut before the count", Bytes(whole).substr(0, 6), 0, "chars/global.sts.bad2"}};
     for (const Case& damaged : cases) {
         folder.Write("User/chars/global.sts", damaged.bytes);
-        std::filesystem::remove(folder.Path() / "User/chars/global.sts.bad");
-        int warnings = CountLinesHolding(debug, "kept aside as chars/global.sts.bad");
+        int warnings = CountLinesHolding(debug, std::string("kept aside as ") + damaged.aside + ";");
         ::GlobalStats loaded;
         loaded.Load();
         EXPECT_EQ(loaded.GetRecords().size(), damaged.recordsKept) << damaged.what;
-        EXPECT_EQ(CountLinesHolding(debug, "kept aside as chars/global.sts.bad"), warnings + 1) << damaged.what;
-        EXPECT_EQ(folder.Read("User/chars/global.sts.bad"), damaged.bytes) << damaged.what;
+        EXPECT_EQ(CountLinesHolding(debug, std::string("kept aside as ") + damaged.aside + ";"), warnings + 1)
+            << damaged.what;
         ASSERT_TRUE(loaded.Save()) << damaged.what;
-        EXPECT_EQ(folder.Read("User/chars/global.sts.bad"), damaged.bytes) << "never written over: " << damaged.what;
         MessageBuffer written;
         loaded.Write(written);
         EXPECT_EQ(folder.Read("User/chars/global.sts"), Bytes(written)) << damaged.what;
+        // Every file set aside so far is as it was.
+        for (const Case& earlier : cases) {
+            EXPECT_EQ(folder.Read(std::string("User/") + earlier.aside), earlier.bytes) << damaged.what;
+            if (&earlier == &damaged)
+                break;
+        }
     }
     // The file the last save wrote is sound: it stays where it is.
-    std::filesystem::remove(folder.Path() / "User/chars/global.sts.bad");
     ::GlobalStats sound;
     sound.Load();
-    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/chars/global.sts.bad"));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/chars/global.sts.bad3"));
+
+    MessageBuffer newer = File(51, 1);
+    PutRecord(newer, 51, "Ada", "Ashguard", 114, 29, 1);
+    folder.Write("User/chars/global.sts", Bytes(newer));
+    ::GlobalStats later;
+    later.Load();
+    ASSERT_EQ(later.GetRecords().size(), 1u);
+    EXPECT_EQ(later.GetRecords()[0]->player, "Ada");
+    EXPECT_EQ(later.GetRecords()[0]->stats.Get(CharacterStat::Level), 1 + CharacterStat::Level);
+    Add(later, "Bo", "Emberhold");
+    EXPECT_FALSE(later.Save());
+    EXPECT_EQ(folder.Read("User/chars/global.sts"), Bytes(newer)) << "a newer program's file is never written over";
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "User/chars/global.sts.bad3"));
 }
 
 } // namespace

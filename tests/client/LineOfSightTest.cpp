@@ -1,4 +1,4 @@
-// LineOfSightTest -- the shadow grids (the soft grid's margins on the four border runs, the blocked step's own cell lit, the centre never shadowed), the window's edge, the fade while the character walks from one destination to the next, the switches, the maps' shader at a cell and the owner look-up.
+// LineOfSightTest -- the shadow grids (the soft grid's margins on the four border runs, the blocked step's own cell lit, the centre never shadowed), the window's edge, the fade while the character walks from one destination to the next, the switches, the maps' shader at a cell and the game client's owner look-up.
 #include "client/ClientServicesWorld.h"
 
 #include "client/ClientSight.h"
@@ -256,9 +256,9 @@ TEST_F(LineOfSightWalk, AnOwnersSlotFindsTheFirstEntityItHolds)
 {
     EntityClient* body = gameClient->GetEntity(link->GetEntityNumber());
     ASSERT_NE(body, nullptr);
-    EXPECT_EQ(Sight().FindEntityByOwner(nullptr, 1), nullptr);
-    EXPECT_EQ(Sight().FindEntityByOwner(body, -1), nullptr);
-    EXPECT_EQ(Sight().FindEntityByOwner(body, 3), nullptr);
+    EXPECT_EQ(gameClient->FindEntityByOwner(nullptr, 1), nullptr);
+    EXPECT_EQ(gameClient->FindEntityByOwner(body, -1), nullptr);
+    EXPECT_EQ(gameClient->FindEntityByOwner(body, 3), nullptr);
     std::vector<EntityClient*> held;
     for (int32_t number = 0; number < GameClient::kMaxEntities; ++number)
         if (EntityClient* entity = gameClient->GetEntity(number); entity && entity != body)
@@ -268,8 +268,18 @@ TEST_F(LineOfSightWalk, AnOwnersSlotFindsTheFirstEntityItHolds)
         entity->parentNumber = body->entityNumber;
         entity->parentTag = 3;
     }
-    EXPECT_EQ(Sight().FindEntityByOwner(body, 3), held.front());
-    EXPECT_EQ(Sight().FindEntityByOwner(body, 2), nullptr);
+    EXPECT_EQ(gameClient->FindEntityByOwner(body, 3), held.front());
+    EXPECT_EQ(gameClient->FindEntityByOwner(body, 2), nullptr);
+    // One hanging on the owner by no tag is still no answer for slot -1; nor is an owner the
+    // table does not hold, though every unowned entity names owner -1.
+    for (EntityClient* entity : held)
+        entity->parentTag = -1;
+    EXPECT_EQ(gameClient->FindEntityByOwner(body, -1), nullptr);
+    EntityClient loose;
+    ASSERT_EQ(loose.entityNumber, -1);
+    held.front()->parentNumber = -1;
+    held.front()->parentTag = 3;
+    EXPECT_EQ(gameClient->FindEntityByOwner(&loose, 3), nullptr);
 }
 
 } // namespace
@@ -279,6 +289,8 @@ TEST_F(LineOfSightWalk, OverlaysShowOnlyWhileTheEntityAndEveryOwnerUpItsChainAre
     Spawn(link->position.x + 120.0f, link->position.y, link->position.level);
     ClientFrame(0);
     ClientFrame(0);
+    // The local player's frame traces the grids; the test's link stands in for that player.
+    Sight().UpdateLineOfSight();
     std::vector<EntityClient*> chain;
     for (int32_t number = 0; number < EntityClient::kMaxEntities; ++number)
         if (EntityClient* entity = gameClient->GetEntity(number);

@@ -1,9 +1,10 @@
-// PlayerClientClickTest -- the local player's world click through the client's button handling: open ground becomes the move target and the held button's hook until the release, and the attack mode refused while a skill that stops attacking is switched on.
+// PlayerClientClickTest -- the local player's world click through the client's button handling: open ground becomes the move target and the held button's hook until the release, the attack mode refused while a skill that stops attacking is switched on, and what the hover looks through by the chosen entity's pick-through flag.
 #include "client/PlayerClientWorld.h"
 
 #include "client/ClientInput.h"
 #include "client/ScreenConversion.h"
 #include "client/SkillListClient.h"
+#include "entities/Entity.h"
 #include "rules/GameData.h"
 
 namespace {
@@ -14,6 +15,18 @@ SkillStillness
     Type Skill
     BasicSkill 1
     StopAttacking 1
+}
+ClickPost
+{
+    Type Object
+    Radius 30
+    ToggleUsableObject 1
+}
+ClickDummy
+{
+    Type Object
+    Radius 30
+    CanAttack 1
 }
 )";
 
@@ -58,6 +71,50 @@ TEST_F(PlayerClientClick, ASwitchedOnSkillThatStopsAttackingRefusesTheAttackMode
     EXPECT_FALSE(player->SetInteractionMode(true, PlayerClient::kModeAttack, true));
     skill->switchedOn = false;
     EXPECT_TRUE(player->SetInteractionMode(true, PlayerClient::kModeAttack, true));
+}
+
+TEST_F(PlayerClientClick, TheHoverLooksThroughNothingOnlyWhileAPickThroughChoiceWouldNotBeStruck)
+{
+    // A post a click would switch and a dummy a click would strike, both beside the player.
+    EntityClient* shown[2] = {};
+    const char* names[2] = {"ClickPost", "ClickDummy"};
+    for (int i = 0; i < 2; ++i) {
+        auto* entity = new Entity();
+        entity->SetEntry(database.FindEntryByName(names[i]));
+        entity->SetPosition(hostPlayer->position.Offset(Vector2{40.0f, 40.0f * static_cast<float>(i)}));
+        ASSERT_NE(game->AddEntity(entity), -1);
+        for (int frame = 0; frame < 3; ++frame)
+            ClientFrame(50);
+        shown[i] = gameClient->GetEntity(entity->entityNumber);
+        ASSERT_NE(shown[i], nullptr) << names[i];
+        EXPECT_FALSE(shown[i]->pickThrough) << "nothing the host sends sets the flag";
+    }
+    EXPECT_EQ(Client::GetHoverIgnoredEntity(), player) << "with nothing chosen the player is looked through";
+    struct HoverCase {
+        int chosen;
+        bool flag;
+        bool struck;
+        bool playerIgnored;
+    };
+    const HoverCase cases[] = {
+        {0, false, false, true},
+        {0, true, false, false},
+        {1, false, true, true},
+        {1, true, true, true},
+    };
+    for (const HoverCase& c : cases) {
+        EntityClient* chosen = shown[c.chosen];
+        ASSERT_EQ(chosen->GetClickAction(true, true) == PlayerClient::kModeAttack, c.struck) << names[c.chosen];
+        chosen->pickThrough = c.flag;
+        player->SetTarget(chosen, false);
+        ASSERT_EQ(player->GetInteractionTarget(), chosen);
+        EXPECT_EQ(Client::GetHoverIgnoredEntity(), c.playerIgnored ? player : nullptr)
+            << names[c.chosen] << " flag " << c.flag;
+        // The flag on an entity the player has not chosen changes nothing.
+        shown[1 - c.chosen]->pickThrough = true;
+        EXPECT_EQ(Client::GetHoverIgnoredEntity(), c.playerIgnored ? player : nullptr);
+        shown[1 - c.chosen]->pickThrough = false;
+    }
 }
 
 } // namespace

@@ -506,7 +506,7 @@ TEST_F(PlayerOperations, KnownGatesTheItemSetAndTheHints)
     EXPECT_EQ(rows[1].value, "1");
     EXPECT_EQ(rows[0].enabled, 1);
     EXPECT_EQ(rows[1].enabled, 0);
-    EXPECT_EQ(player->GetCurrentLevelGateFlag(), hostPlayer->position.level == 0);
+    EXPECT_EQ(player->GetCurrentLevelGateFlag(hostPlayer->position.level), hostPlayer->position.level == 0);
 
     size_t before = app->GetQueuedLines().size();
     ExecuteCommandLine("switchItemSetClient");

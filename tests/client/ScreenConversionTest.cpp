@@ -4,6 +4,7 @@
 #include "client/ScreenConversion.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
+#include "render/WorldView.h"
 
 #include <cmath>
 
@@ -32,15 +33,15 @@ PickKnife
 TEST(ScreenConversionMath, ScreenToWorldAfterWorldToScreenIsTheIdentityOnBothScreensAtEveryZoom)
 {
     // A screen a little wider than 4:3 is not widened; past 1.4 : 1 the world seen widens with it.
-    EXPECT_FLOAT_EQ(ScreenConversion::Widening(800, 600), 1.0f);
-    EXPECT_FLOAT_EQ(ScreenConversion::Widening(1400, 1000), 1.0f);
-    EXPECT_FLOAT_EQ(ScreenConversion::Widening(1280, 720), (1280.0f / 720.0f) / 1.3333334f);
-    EXPECT_FLOAT_EQ(ScreenConversion::Widening(640, 0), 1.0f) << "no height is no screen to widen";
+    EXPECT_FLOAT_EQ(WorldView::Widening(800, 600), 1.0f);
+    EXPECT_FLOAT_EQ(WorldView::Widening(1400, 1000), 1.0f);
+    EXPECT_FLOAT_EQ(WorldView::Widening(1280, 720), (1280.0f / 720.0f) / 1.3333334f);
+    EXPECT_FLOAT_EQ(WorldView::Widening(640, 0), 1.0f) << "no height is no screen to widen";
     // Not carried across level edges: the sums alone are under test.
     WorldPos viewer{0, 900.0f, 700.0f, false};
     for (auto [width, height] : {std::pair{800, 600}, std::pair{1280, 720}})
         for (float zoom : {0.6f, 1.0f, 1.4f}) {
-            float widening = ScreenConversion::Widening(width, height);
+            float widening = WorldView::Widening(width, height);
             ScreenView view;
             view.zoom = zoom;
             view.widening = widening;

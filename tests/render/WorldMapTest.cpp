@@ -441,7 +441,7 @@ TEST_F(WorldMapDraw, ALeftClickTravelsADragDoesNotAndAClickOnNoGateSaysWhy)
     const char* noGateOnField = "$$WorldMapNoGateOn~<Field lvl 1@@>~$$";
     const Case cases[] = {
         {true, 0, false, noGateOnField}, {true, 1, false, noGateOnField}, {true, 1, true, noGateOnField},
-        {false, 1, true, "$$WorldMapTravelFromGate$$"}, {false, 0, true, nullptr},
+        {false, 1, true, "$$WorldMapTravelFromGate$$"}, {false, 0, true, "$$WorldMapTravelFromGate$$"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.teleport) + " " + std::to_string(c.button) + " " + std::to_string(c.hovered));

@@ -181,6 +181,9 @@ TEST_F(GameSurroundings, ATutorComesOnceForAPlayerInTheTutorialAndAgainWhenItIsG
     Step(2);
     EXPECT_EQ(game->GetTutor(), nullptr) << "a player past the tutorial needs none";
     AddPlayerAt(300.0f, 100.0f);
+    Step(2);
+    EXPECT_EQ(game->GetTutor(), nullptr) << "the world's one tutorial is its first player's";
+    done->SetCharacterFlag(CharacterFlag::kTutorialOver, false);
     Step(5);
     Entity* tutor = game->GetTutor();
     ASSERT_NE(tutor, nullptr);

@@ -13,6 +13,7 @@
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 #include "entities/Item.h"
+#include "rules/CharacterFlags.h"
 #include "rules/covenants/OfferAnswers.h"
 #include "rules/items/InventoryBase.h"
 #include "covenants/PlayerHouseRecords.h"
@@ -663,6 +664,14 @@ QuestHunt
     HasWorldLevel 1
     ScoreBase 500
 }
+QuestStoryHunt
+{
+    Type Quest
+    QuestType KillMonsters
+    DefaultMonster MonsterWayfarer
+    ScoreBase 500
+    QuestSolvedBit 5
+}
 CovenantStern
 {
     Type Covenant
@@ -891,6 +900,107 @@ TEST_F(WorldHostTwoClients, ARecruitTakenOnByItsQuestsHolderSolvesThatQuest)
         EXPECT_FALSE(two->HasQuest(id)) << "a recruit joins one covenant";
         EXPECT_EQ(one->stats.Get(CharacterStat::Score), score + (complete ? 300 : 0));
     }
+}
+
+// Mended: only the holder who handed a shared story quest in got its solved bit, so a later join
+// started the quest again for the first player, paid for it already. Every paid holder gets the
+// bit; a story quest nobody solved starts again on the join.
+TEST_F(WorldHostTwoClients, EveryPaidHolderOfAStoryQuestGetsItsSolvedBitAndALaterJoinGoesOn)
+{
+    GameQuests& quests = game->GetQuests();
+    quests.GetPacing().beginningQuests = {"QuestStoryHunt"};
+    quests.initialQuestsPending = false;
+    const int32_t bit = quests.GetSolvedBitBase() + 5;
+    struct Case {
+        const char* name;
+        bool firstHandsIn;
+        bool secondHandsIn;
+        uint16_t laterPort;
+    };
+    const Case cases[] = {
+        {"the second holder hands it in", false, true, 6160},
+        {"the first holder hands it in", true, false, 6161},
+        {"nobody hands it in", false, false, 6162},
+    };
+    auto countStoryQuests = [&quests] {
+        return std::count_if(quests.GetList().begin(), quests.GetList().end(), [](const auto& quest) {
+            return quest && quest->definition->GetEntry()->GetName() == "QuestStoryHunt";
+        });
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (Player* player : {one, two})
+            player->SetCharacterFlag(bit, false);
+        int32_t id = MakeQuest("QuestStoryHunt", 1);
+        quests.GetQuest(id)->SetComplete();
+        ASSERT_NE(one->AcceptQuest(id), nullptr);
+        ASSERT_NE(two->AcceptQuest(id), nullptr);
+        std::string handIn = "completeQuest " + std::to_string(id);
+        if (c.firstHandsIn)
+            SendUpdate(first, UpdateAt(one->position, {handIn}));
+        if (c.secondHandsIn)
+            SendUpdate(second, UpdateAt(two->position, {handIn}));
+        Frame(0);
+        bool solved = c.firstHandsIn || c.secondHandsIn;
+        EXPECT_EQ(one->GetCharacterFlag(bit), solved) << "the first player";
+        EXPECT_EQ(two->GetCharacterFlag(bit), solved) << "the second player";
+        if (!solved)
+            quests.DeleteQuest(id);
+        ASSERT_EQ(countStoryQuests(), 0);
+
+        TestClient later(c.laterPort);
+        ASSERT_NE(JoinWithCovenant(later, "Late Hall", "Cal"), nullptr);
+        EXPECT_EQ(countStoryQuests(), solved ? 0 : 1) << "the story on the join";
+        for (size_t i = 0; i < quests.GetList().size(); ++i)
+            if (quests.GetList()[i])
+                quests.DeleteQuest(static_cast<int32_t>(i));
+    }
+}
+
+// Mended: any client could skip the world's one tutorial, which deletes every recruit quest, or
+// restart it, which resets the requester's recruit quests. Only the first player may; another
+// client hears why, and nothing changes.
+TEST_F(WorldHostTwoClients, OnlyTheFirstPlayerMayTakeOrSkipTheTutorial)
+{
+    Actor* wayfarer = Wayfarer(one->position);
+    int32_t hire = HireQuest(*wayfarer);
+    ASSERT_NE(two->AcceptQuest(hire), nullptr);
+    Frame(0);
+    first.ReceiveAll();
+    second.ReceiveAll();
+    struct Case {
+        const char* line;
+        bool fromFirst;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"SkipTutorial", false, true},
+        {"RestartTutorial", false, true},
+        {"SkipTutorial", true, false},
+        {"RestartTutorial", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.line) + (c.fromFirst ? " from the first client" : " from the second client"));
+        Player* sender = c.fromFirst ? one : two;
+        bool over[] = {one->GetCharacterFlag(CharacterFlag::kTutorialOver),
+                       two->GetCharacterFlag(CharacterFlag::kTutorialOver)};
+        SendUpdate(c.fromFirst ? first : second, UpdateAt(sender->position, {c.line}));
+        Frame(0);
+        std::vector<std::string> toFirst = UpdateLines(first);
+        std::vector<std::string> toSecond = UpdateLines(second);
+        EXPECT_EQ(CountHolding(toSecond, "$$TutorialFirstPlayerOnly$$"), c.refused ? 1 : 0);
+        EXPECT_EQ(CountHolding(toFirst, "$$TutorialFirstPlayerOnly$$"), 0);
+        if (c.refused) {
+            EXPECT_EQ(CountHolding(toSecond, "$$TutorialSkipped$$"), 0);
+            EXPECT_EQ(two->GetCharacterFlag(CharacterFlag::kTutorialOver), over[1]);
+            EXPECT_EQ(one->GetCharacterFlag(CharacterFlag::kTutorialOver), over[0]);
+            EXPECT_NE(game->GetQuests().GetQuest(hire), nullptr) << "the recruit quest stays";
+            EXPECT_TRUE(two->HasQuest(hire)) << "its holder keeps it";
+        } else {
+            EXPECT_EQ(one->GetCharacterFlag(CharacterFlag::kTutorialOver), std::string(c.line) == "SkipTutorial");
+        }
+    }
+    EXPECT_EQ(game->GetQuests().GetQuest(hire), nullptr) << "the first player's skip took the recruit quest";
 }
 
 // Mended: one client's refused offers of peace, each refusal news for every client, filled the

@@ -158,7 +158,7 @@ TEST_F(AreaEditorKeys, TheViewKeysComeBeforeTheMenusWhileTheEditorIsOnAndTheCons
     EnterWithNewBlock();
     Run("showMenu KeyProbe");
     SetVar("keyProbeDown", "0");
-    WorldPos home = Editor().GetViewTarget();
+    WorldPos3 home = Editor().GetViewTarget();
     Tap(SDL_SCANCODE_DOWN);
     EXPECT_LT(Editor().GetViewTarget().y, home.y) << "the editor moves its view";
     EXPECT_EQ(Var("keyProbeDown"), "0") << "the menu below never sees the key";
@@ -198,7 +198,7 @@ TEST_F(AreaEditorCommands, ViewKeysMoveByATileAndStopAtTheLevelEdges)
 {
     EnterWithNewBlock();
     LevelGeometry g = LevelGeometry::Current();
-    WorldPos home = Editor().GetViewTarget();
+    WorldPos3 home = Editor().GetViewTarget();
     Tap(SDL_SCANCODE_RIGHT);
     EXPECT_FLOAT_EQ(Editor().GetViewTarget().x, home.x + g.tileSize);
     Tap(SDL_SCANCODE_UP);

@@ -4,6 +4,7 @@
 #include "client/ClientApp.h"
 #include "client/ScreenConversion.h"
 #include "core/DatabaseEntry.h"
+#include "core/LocSystem.h"
 
 #include <cmath>
 
@@ -55,15 +56,25 @@ TEST_F(ItemSlotRequests, AHelmDroppedOnTheHeadIsWornAndAPebbleIsRefusedByItsSlot
     EXPECT_NE(HostAt(InventoryGroupIndex::Equipment, EquipedLocation::Head), nullptr);
 }
 
-TEST_F(ItemSlotRequests, AHelmAboveThePlayersLevelIsRefusedWithoutAMessage)
+// Refused by the place it would be worn in, either way round (dropped on the head, or a worn helm
+// dropped on the cell that holds it, which would swap it in): the refusal names the level it needs.
+TEST_F(ItemSlotRequests, AHelmAboveThePlayersLevelIsRefusedNamingTheLevelItNeeds)
 {
     StartWithMenu();
     Give("Greathelm", InventoryGroupIndex::Bag1, 0);
     Sync();
+    const std::string needs = MakeLocToken("TooltipRequiredLevel", "%d", 40);
     Press(10, 10);
     Press(10, 110);
     EXPECT_TRUE(Queued().empty());
-    EXPECT_EQ(textEvents.GetRecords().size(), 0u);
+    EXPECT_EQ(Shown(needs), 1);
+    Give("Helm", InventoryGroupIndex::Equipment, EquipedLocation::Head);
+    Sync();
+    textEvents.RemoveAll();
+    Press(10, 110);
+    Press(10, 10);
+    EXPECT_TRUE(Queued().empty());
+    EXPECT_EQ(Shown(needs), 1) << "the swap that would wear it";
 }
 
 TEST_F(ItemSlotRequests, ABagNeverGoesIntoItsOwnContents)

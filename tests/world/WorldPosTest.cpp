@@ -260,6 +260,14 @@ TEST_F(WorldPosGrid, AddAndOffsetMoveThenNormalize)
     EXPECT_FLOAT_EQ(moved.z, 1.0f);
     WorldPos3 unwrapped{kCentre, kW - 1.0f, 5.0f, 2.0f, false};
     EXPECT_EQ(unwrapped.Add({2.0f, 0.0f, 0.0f}).level, kCentre);
+    // Filled anew from a level and a point, it stands on the ground and is carried again.
+    WorldPos3 refilled{0, 1.0f, 1.0f, 2.0f, false};
+    refilled.Set(kCentre, Vector2{kW - 1.0f, 5.0f});
+    EXPECT_EQ(refilled.level, kCentre);
+    EXPECT_FLOAT_EQ(refilled.x, kW - 1.0f);
+    EXPECT_FLOAT_EQ(refilled.y, 5.0f);
+    EXPECT_FLOAT_EQ(refilled.z, 0.0f);
+    EXPECT_EQ(refilled.Add({2.0f, 0.0f, 0.0f}).level, 5);
 
     WorldPos flat = WorldPos{kCentre, 1.0f, 1.0f, true}.Offset({-2.0f, -2.0f});
     EXPECT_EQ(flat.level, 0);

@@ -136,8 +136,13 @@ void GameQuests::OnQuestTurnedIn(int32_t index, Player& solver)
     turningIn = index;
     if (quest->type != QuestType::Recruit)
         for (Sentient* sentient : game.GetPlayers())
-            if (Player* holder = GameQuestsAsPlayer(sentient); holder && holder != &solver && holder->HasQuest(index))
+            if (Player* holder = GameQuestsAsPlayer(sentient); holder && holder != &solver && holder->HasQuest(index)) {
                 holder->TurnInQuest(index, false);
+                // Mended: only the solver got the story's solved bit, so the story started the
+                // quest again for a paid holder. A paid holder's copy is gone.
+                if (!holder->HasQuest(index))
+                    quest->SetSolvedBit(*holder);
+            }
     turningIn = outer;
     SolveQuest(index, solver);
 }
@@ -344,7 +349,11 @@ Quest* GameQuests::Begin(const QuestDefinition& definition, Quest* origin, int32
         bool ended = quest->ended;
         if (!ended && !definition.eventOnly)
             return GetQuest(AddQuest(std::move(quest)));
-        quest->OnRemove();
+        // Mended: every failed try started the follow-up, so a chain's later steps started once
+        // per try of each step before them. A try that is tried again goes without it; the
+        // last one starts it once.
+        bool triedAgain = ended && attempt + 1 < pacing.createQuestTries;
+        quest->OnRemove(!triedAgain);
         // A world event has happened by now: only one that failed is tried again.
         if (!ended)
             return nullptr;

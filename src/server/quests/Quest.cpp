@@ -377,7 +377,7 @@ void Quest::StartNextQuest()
     nextQuestChain.pop_back();
 }
 
-void Quest::OnRemove()
+void Quest::OnRemove(bool startFollowUp)
 {
     bool holdsTargets = target || secondEntity;
     if (holdsTargets && IsOfType({QuestType::GhostRevenge, QuestType::Revenge, QuestType::MonsterQuest,
@@ -386,7 +386,7 @@ void Quest::OnRemove()
         RemoveTargets();
     if (definition && definition->monsterSpawnChanceMult > 0.0f && host)
         host->UndoSpawnChanceChange(targetLevel, QuestBase::target, definition->monsterSpawnChanceMult);
-    if (ended)
+    if (ended && startFollowUp)
         StartNextQuest();
     if (type == QuestType::Recruit && host)
         host->ResetRecruitQuests();

@@ -210,6 +210,9 @@ public:
     // Nothing without a player.
     void GiveReward(Player* player);
     bool HasPlayerSolved(const Player* player) const;
+    // The player solved the quest: its "QuestSolvedBit" is set in the player's solved bits, which
+    // the story reads. Nothing for a quest without one.
+    void SetSolvedBit(Player& player) const;
     // True when the player had solved it: the quest is then deleted, and the caller must not
     // touch it again.
     bool SkipIfSolved(const Player* player);
@@ -219,8 +222,9 @@ public:
     void RemoveTargets();
     void RemoveQuestItems();
     void StartNextQuest();
-    // Run by the game before it deletes a world quest.
-    void OnRemove();
+    // Run by the game before it deletes a world quest. An ended quest starts its follow-up
+    // unless told not to (a failed try that is tried again).
+    void OnRemove(bool startFollowUp = true);
     bool IsLate() const;
 
     // ---- State ----

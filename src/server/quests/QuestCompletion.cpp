@@ -77,11 +77,16 @@ void Quest::OnSolved(Player& player)
     if (definition->tutorialEnd)
         player.EndTutorial(false);
     StartNextQuest();
-    if (definition->questSolvedBit != -1) {
-        int64_t bit = int64_t{host->GetSolvedBitBase()} + definition->questSolvedBit;
-        if (bit >= 0 && bit <= kMaxSolvedBit)
-            player.SetCharacterFlag(static_cast<int32_t>(bit), true);
-    }
+    SetSolvedBit(player);
+}
+
+void Quest::SetSolvedBit(Player& player) const
+{
+    if (!definition || definition->questSolvedBit == -1 || !host)
+        return;
+    int64_t bit = int64_t{host->GetSolvedBitBase()} + definition->questSolvedBit;
+    if (bit >= 0 && bit <= kMaxSolvedBit)
+        player.SetCharacterFlag(static_cast<int32_t>(bit), true);
 }
 
 void Quest::OnSolvedByOtherCovenant(int32_t covenantIndex)

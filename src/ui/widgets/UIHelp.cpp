@@ -118,8 +118,10 @@ void UIHelp::CopyFrom(const UIWidget& source)
     itemsHelpToggled = other->itemsHelpToggled;
     showPopupHelp = other->showPopupHelp;
     showItemsHelp = other->showItemsHelp;
-    // The placed boxes live for one frame: the copy starts with none.
+    // The placed boxes live for one frame: the copy starts with none, and prepares its texts anew
+    // by its own frame's border.
     placedBoxes.clear();
+    preparedFont = -1;
 }
 
 // ---- Frame ----
@@ -176,12 +178,10 @@ void UIHelp::Draw()
     }
     if (!(showPopupHelp || showItemsHelp) || !gUISystem)
         return;
-    std::string popup;
-    std::string second;
     float anchor[2] = {0.0f, 0.0f};
     float anchorSize[2] = {0.0f, 0.0f};
     float popupAlpha = highlightBackgroundAlpha;
-    gUISystem->GetTooltip(popup, second, anchor, anchorSize, popupAlpha);
+    gUISystem->GetTooltip(popup, popupSecond, anchor, anchorSize, popupAlpha);
     // A thing of the world has its tooltip drawn with the world's labels, under every window and
     // the in-game screen, so it keeps clear of the screen's bars and buttons; a window's widget
     // has it drawn over all.
@@ -194,7 +194,7 @@ void UIHelp::Draw()
         for (const std::array<float, 4>& face : screenFaces)
             keepClear.push_back(PlacedBox{face[0], face[1], face[2], face[3]});
     }
-    ShowBox(popup, second, anchor, anchorSize, popupAlpha, false, false);
+    ShowBox(popup, popupSecond, anchor, anchorSize, popupAlpha, false, false);
     keepClear.clear();
 }
 
@@ -228,6 +228,9 @@ void UIHelp::PreparePair(const std::string& firstText, const std::string& second
     float frame = 2.0f * border[0];
     float screen = kHelpRightLimit - kHelpLeftLimit;
     PrepareText(firstText, kHelpMaxTextWidth, boxes.first, boxes.w, boxes.h);
+    boxes.second.clear();
+    boxes.w2 = 0.0f;
+    boxes.h2 = 0.0f;
     if (secondText.empty())
         return;
     PrepareText(secondText, kHelpMaxTextWidth, boxes.second, boxes.w2, boxes.h2);
@@ -251,8 +254,16 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
 {
     if (boxText.empty())
         return;
-    BoxTexts boxes;
-    PreparePair(boxText, secondText, boxes);
+    // The texts shown again as last prepared (a tooltip under a still cursor) are not translated,
+    // wrapped and measured again: that would allocate every frame.
+    if (boxText != preparedFirst || secondText != preparedSecond || font != preparedFont || preparedFont == -1) {
+        PreparePair(boxText, secondText, preparedBoxes);
+        preparedFirst = boxText;
+        preparedSecond = secondText;
+        // A font still loading measures nothing: the texts are prepared again next time.
+        preparedFont = preparedBoxes.w > 0.0f ? font.GetValue() : -1;
+    }
+    const BoxTexts& boxes = preparedBoxes;
     float w = boxes.w;
     float h = boxes.h;
     // The two boxes are placed as one, so that the second stands beside the first on screen.

@@ -111,6 +111,14 @@ private:
     template <typename Visit>
     void ForEachLabel(Visit visit);
 
+    // The tooltip's two texts, and the texts of the last box as prepared with what they were
+    // prepared from, kept with their room so that a steady tooltip allocates nothing.
+    std::string popup;
+    std::string popupSecond;
+    BoxTexts preparedBoxes;
+    std::string preparedFirst;
+    std::string preparedSecond;
+    int32_t preparedFont = -1;
     std::vector<PlacedBox> placedBoxes;
     // The anchor the last box was placed by; empty (all 0) for a box at the base position.
     PlacedBox anchorBox;

@@ -75,6 +75,19 @@ std::string ItemSlotUnmetForWearing(const ItemClient* item)
     return item->GetUnmetRequirement(*player->GetStats());
 }
 
+// Why an equipment place refuses an item of its own kind: the wearer falls short of it, or a
+// two-handed weapon and a shield would share the hands. Empty without a player.
+std::string ItemSlotWearRefusal(const ItemClient* item, int32_t place)
+{
+    if (!ItemSlotPlayer())
+        return {};
+    std::string unmet = ItemSlotUnmetForWearing(item);
+    if (!unmet.empty())
+        return unmet;
+    bool hand = place == EquipedLocation::HandPrimary || place == EquipedLocation::HandSecondary;
+    return hand ? "$$CantEquip2HandedWeaponAndShield$$" : std::string();
+}
+
 void ItemSlotSound(InterfaceSound which)
 {
     if (!gGameClient)
@@ -525,8 +538,18 @@ bool UIItemSlot::MoveFits(const UIItemSlot& dragged) const
         typeName = SlotTypeName(itemSlotType);
     else if (mine && !TypeTakes(*mine, dragged.itemSlotType))
         typeName = SlotTypeName(dragged.itemSlotType);
-    if (typeName)
+    if (typeName) {
         ItemSlotMessage(StringFormat("$$SlotCanOnlyHold$$ $$%sOnlyHold$$!", typeName));
+        return false;
+    }
+    // The kinds fit, yet an equipment place refuses: it went back to the pack without a word.
+    std::string refusal;
+    if (theirs && group == InventoryGroupIndex::Equipment && !MayHold(theirs))
+        refusal = ItemSlotWearRefusal(theirs, index);
+    else if (mine && dragged.group == InventoryGroupIndex::Equipment && !dragged.MayHold(mine))
+        refusal = ItemSlotWearRefusal(mine, dragged.index);
+    if (!refusal.empty())
+        ItemSlotMessage(refusal);
     return false;
 }
 

@@ -221,6 +221,32 @@ UIMenu* UIRelationsMenu::FindPage(int32_t page)
     return found;
 }
 
+// What Draw draws: the current page's widgets, and the cards on the main page or the chosen
+// covenant's name and words on a page about it.
+void UIRelationsMenu::GetDrawnExtras(std::vector<const UIWidget*>& out) const
+{
+    const UIMenu* page = gUISystem && currentPage >= 0 && currentPage < kPageCount
+                             ? gUISystem->FindMenu(kRelationsPageNames[currentPage])
+                             : nullptr;
+    if (!page || page == this)
+        return;
+    out.insert(out.end(), page->GetWidgets().begin(), page->GetWidgets().end());
+    switch (currentPage) {
+    case kMainPage:
+        for (int32_t i = 0; i < CoveredCount(); ++i)
+            for (const UIWidget* widget : covenantCards[static_cast<size_t>(i)].card->GetWidgets())
+                out.push_back(widget);
+        break;
+    case kPowerComparePage:
+    case kInfluenceComparePage:
+    case kWinProgressPage: break;
+    default:
+        out.push_back(selectedNameWidget.get());
+        out.push_back(selectedTextWidget.get());
+        break;
+    }
+}
+
 bool UIRelationsMenu::IsCovenantPage(int32_t page) const
 {
     switch (page) {

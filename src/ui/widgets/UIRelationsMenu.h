@@ -92,6 +92,9 @@ public:
                           float extent[2], float& backgroundAlpha) override;
     void HandleMenuCommand(const std::string& line) override;
     UIWidget* WidgetAt(int32_t x, int32_t y, bool skipHelpBoxes) override;
+    // The current page's widgets; the cards on the main page, the chosen covenant's name and words
+    // on a page about it.
+    void GetDrawnExtras(std::vector<const UIWidget*>& out) const override;
 
     // Every page change goes through it: the local player trades exactly while the trade request
     // or traded-items page is current.

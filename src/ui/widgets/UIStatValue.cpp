@@ -221,6 +221,9 @@ std::string UIStatValue::BuildValueText(bool withMaxedSuffix) const
     } else {
         if (showStringValue)
             text += GetRecordHolderText();
+        else if (conversionType != StatConversionType::None && !coloured)
+            // Taken over whole rather than copied: a worth on screen is built every frame.
+            text = FormatConvertedValue();
         else if (conversionType != StatConversionType::None)
             text += FormatConvertedValue();
         else if (secondStatIndex != -1)

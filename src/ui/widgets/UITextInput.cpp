@@ -104,10 +104,15 @@ bool UITextInput::HandleKey(int32_t key, bool down)
     return true;
 }
 
-void UITextInput::ForgetRefusal()
+void UITextInput::ForgetRefusal() const
 {
-    if (gUserVarSystem && gUserVarSystem->IsReady() && !gUserVarSystem->GetStringByName("LastError").empty())
-        gUserVarSystem->SetStringByName("LastError", "");
+    if (!gUserVarSystem || !gUserVarSystem->IsReady() || gUserVarSystem->GetStringByName("LastError").empty())
+        return;
+    // Mended: a letter typed in any field took away a refusal about another ("your covenant needs
+    // a name" went as the character's name was typed); the refusal names the field it is about.
+    if (!StringEqualsNoCase(gUserVarSystem->GetStringByName("LastErrorField"), userVar.GetName()))
+        return;
+    gUserVarSystem->SetStringByName("LastError", "");
 }
 
 bool UITextInput::ReadProperty(const std::string& key, TextParser& parser)

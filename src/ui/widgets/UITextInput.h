@@ -31,7 +31,8 @@ private:
     bool HasValue() const;
     // False when the rules refuse the character.
     bool Accepts(char c) const;
-    // The field's text changed: the form's refusal ("LastError") was about the text it had, and
-    // standing on under a name now filled in it told the player something no longer true.
-    static void ForgetRefusal();
+    // The field's text changed: the form's refusal ("LastError") about this field (the user var
+    // "LastErrorField" names it) was about the text it had, and standing on under a name now
+    // filled in it told the player something no longer true.
+    void ForgetRefusal() const;
 };

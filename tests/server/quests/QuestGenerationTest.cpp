@@ -301,9 +301,56 @@ ScoutDunes
     DefaultLevel 65
     DuplicatesAllowed 1
 }
+ShyOne
+{
+    Type Quest
+    QuestType MonsterScout
+    DefaultLevel 45
+    NextQuest ShyTwo
+}
+ShyTwo
+{
+    Type Quest
+    QuestType MonsterScout
+    DefaultLevel 45
+    NextQuest ShyThree
+}
+ShyThree
+{
+    Type Quest
+    QuestType MonsterScout
+    DefaultLevel 45
+}
+DunesOne
+{
+    Type Quest
+    QuestType MonsterScout
+    DefaultLevel 65
+    DuplicatesAllowed 1
+    NextQuest DunesTwo
+}
+DunesTwo
+{
+    Type Quest
+    QuestType MonsterScout
+    DefaultLevel 65
+    DuplicatesAllowed 1
+    NextQuest DunesThree
+}
+DunesThree
+{
+    Type Quest
+    QuestType MonsterScout
+    DefaultLevel 65
+    DuplicatesAllowed 1
+}
 PacingOneTry
 {
     CreateQuestTries 1
+}
+PacingFiveTries
+{
+    CreateQuestTries 5
 }
 PacingTwelveTries
 {
@@ -320,6 +367,15 @@ PacingEndlessTries
 class FactionQuests : public GameQuests {
 public:
     using GameQuests::GameQuests;
+    using GameQuests::StartQuest;
+
+    // Counted by record name: the road a quest's follow-up and the story take.
+    void StartQuest(const DatabaseEntry* definition, Quest* origin, int32_t level) override
+    {
+        if (definition)
+            ++starts[std::string(definition->GetName())];
+        GameQuests::StartQuest(definition, origin, level);
+    }
 
     float GetFactionRelation(const MonsterType& from, const MonsterType& toward) const override
     {
@@ -338,6 +394,7 @@ public:
     }
     bool CanFactionsGoToWar(const MonsterType&, const MonsterType&) const override { return warlike; }
 
+    std::map<std::string, int32_t> starts;
     float neutral = 50.0f;
     std::map<std::pair<std::string, std::string>, float> relations;
     std::set<std::pair<std::string, std::string>> wars;
@@ -690,6 +747,54 @@ TEST_F(QuestGeneration, AFailedDrawIsTriedAgainAsOftenAsCreateQuestTriesSays)
             EXPECT_EQ(started, 16) << row.pacing;
         else
             EXPECT_TRUE(started > 0 && started < 16) << row.pacing << ": " << started << " started";
+    }
+}
+
+// Mended: each failed try of a step started the step after it, so under five tries a chain of
+// three started its second step five times and its last 25. A step starts its follow-up once:
+// after its last try fails, or when it ends having started. The scouts of the shy hermit fail on
+// every draw; those of the dunes fail on the wisp and start on the rat.
+TEST_F(QuestGeneration, AChainRetriedUnderCreateQuestTriesStartsEachStepOnce)
+{
+    struct Row {
+        const char* pacing;
+        const char* chain;
+        bool everyDrawFails;
+    };
+    for (const Row& row : {Row{"PacingFiveTries", "Shy", true}, Row{"PacingOneTry", "Shy", true},
+                           Row{"PacingFiveTries", "Dunes", false}}) {
+        SCOPED_TRACE(std::string(row.pacing) + " " + row.chain);
+        random.Seed(4u);  // each dunes step draws the wisp first
+        quests->Reset();
+        quests->GetPacing().Load(database.FindEntryByName(row.pacing));
+        quests->starts.clear();
+        const std::string steps[] = {std::string(row.chain) + "One", std::string(row.chain) + "Two",
+                                     std::string(row.chain) + "Three"};
+        if (row.everyDrawFails) {
+            quests->StartQuestByName(steps[0]);
+            for (const std::string& step : steps)
+                EXPECT_EQ(quests->starts[step], 1) << step;
+            EXPECT_EQ(std::count_if(quests->GetList().begin(), quests->GetList().end(),
+                                    [](const auto& quest) { return quest != nullptr; }),
+                      0);
+            continue;
+        }
+        RandomSystem before = random;
+        quests->StartQuestByName(steps[0]);
+        for (size_t i = 0; i < 3; ++i) {
+            uint32_t firstDraw = before.Next(RandomStream::GameData);
+            Quest* running = nullptr;
+            for (const auto& quest : quests->GetList())
+                if (quest && !quest->failed && quest->definition->GetEntry()->GetName() == steps[i])
+                    running = quest.get();
+            ASSERT_NE(running, nullptr) << steps[i] << " started";
+            EXPECT_NE(running->seed, firstDraw) << steps[i] << ": its first draw failed";
+            for (size_t j = 0; j < 3; ++j)
+                EXPECT_EQ(quests->starts[steps[j]], j <= i ? 1 : 0) << steps[j] << " while " << steps[i] << " runs";
+            before = random;
+            running->SetFailed();  // its follow-up starts now
+        }
+        EXPECT_EQ(quests->starts[steps[2]], 1);
     }
 }
 
