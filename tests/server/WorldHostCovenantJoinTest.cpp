@@ -1110,12 +1110,14 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         std::vector<std::string> lines;
         int32_t stepSounds;
         int32_t crowd;
+        bool byHand = false;
     };
     const Case cases[] = {
         {"offers", {offer}, 0, 0},
         {"locked doors", {useDoor}, 0, 0},
         {"locked chests", {useChest}, 0, 0},
         {"all at once", {offer, useDoor, useChest}, 0, 0},
+        {"a locked door by hand and by line", {useDoor}, 0, 0, true},
         {"the steps' own sounds", {}, 4000, 0},
         {"a crowd", {}, 0, 600},
     };
@@ -1129,8 +1131,15 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         std::vector<std::string> flood;
         for (size_t i = 0; !c.lines.empty() && flood.size() < static_cast<size_t>(NetMessages::kMaxClientLines); ++i)
             flood.push_back(c.lines[i % c.lines.size()]);
-        for (int i = 0; !flood.empty() && i < 48; ++i)
-            SendUpdate(first, UpdateAt(one->position, flood));
+        for (int i = 0; !flood.empty() && i < 48; ++i) {
+            NetClientUpdate update = UpdateAt(one->position, flood);
+            // Every other datagram takes the door in hand, as a click on it does, and lets it go.
+            if (c.byHand && i % 2 == 0) {
+                update.interactionMode = 20;
+                update.target = door->entityNumber;
+            }
+            SendUpdate(first, update);
+        }
         game->QueueClientCommandFor(two->entityNumber, "msg 3 \"its own news\"");
         host->Tick(0, false);
         size_t requestSounds = game->GetSounds().size();
