@@ -1087,9 +1087,10 @@ protected:
 // budget of what one client's requests add, and a player's own lines fill its update first, so a
 // flood of offers pushed out the other's kills and damage; every use of a locked door or chest
 // queued a sound for everyone near without bound, until an update passed what a datagram holds.
-// Now both count against the requesting client's budget, and an update for a socket client never
-// passes a datagram: past its room the farthest entities and the newest sounds stay out, the
-// lines never. The in-process queue still takes the whole update.
+// Now both count against the requesting client's budget (by line or by a door taken in hand; an
+// offer never heard does not wait), and an update for a socket client never passes a datagram:
+// past its room the farthest entities and the newest sounds stay out, the lines never. The
+// in-process queue still takes the whole update.
 TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpdateThatFitsADatagram)
 {
     WorldPos here = At(300.0f, 300.0f, 1);
@@ -1102,6 +1103,8 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
     chest->requiredKey = "Crypt";
     auto* monster = Spawn<Sentient>(here.x + 60.0f, here.y, 1);
     std::string offer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 6 1";
+    // Made once the budget is spent: never heard, so it must not replace the offer that was.
+    std::string unheardOffer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 6 3";
     std::string useDoor = StringFormat("useEntity %d", door->entityNumber);
     std::string useChest = StringFormat("useEntity %d", chest->entityNumber);
     const char* kDropWarning = "made by the requests of the client at 127.0.0.1:6150";
@@ -1140,6 +1143,10 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             }
             SendUpdate(first, update);
         }
+        bool offers = std::find(c.lines.begin(), c.lines.end(), offer) != c.lines.end();
+        bool uses = c.lines.size() > (offers ? 1u : 0u);
+        if (offers)
+            SendUpdate(first, UpdateAt(one->position, {unheardOffer}));
         game->QueueClientCommandFor(two->entityNumber, "msg 3 \"its own news\"");
         host->Tick(0, false);
         size_t requestSounds = game->GetSounds().size();
@@ -1161,14 +1168,13 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         std::vector<MessageBuffer> toFirst = first.ReceiveAll();
         ASSERT_EQ(toSecond.size(), 1u);
         ASSERT_EQ(toFirst.size(), 1u);
-        bool offers = std::find(c.lines.begin(), c.lines.end(), offer) != c.lines.end();
-        bool uses = c.lines.size() > (offers ? 1u : 0u);
         if (!c.lines.empty()) {
             // The budget alone keeps a flood's updates within a datagram, whatever the transport.
             EXPECT_LE(toSecond[0].Size(), WorldHost::kMaxUpdateBytes);
             EXPECT_LE(toFirst[0].Size(), WorldHost::kMaxUpdateBytes);
         }
         EXPECT_LE(overSocket.Size(), WorldHost::kMaxUpdateBytes);
+        std::string lastHeard;
         for (MessageBuffer* update : {&toSecond[0], &overSocket}) {
             update->SetReadPos(0);
             ASSERT_EQ(update->ReadInt(), NetMessageType::kGameUpdate);
@@ -1178,8 +1184,10 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             EXPECT_EQ(CountHolding(head.lines, StringFormat("dmg %d 12", monster->entityNumber)), 1);
             EXPECT_EQ(CountHolding(head.lines, "its own news"), 1);
             size_t offerBytes = 0;
-            for (const std::string& line : head.lines)
+            for (const std::string& line : head.lines) {
                 offerBytes += line.rfind("offerToPlayer", 0) == 0 ? line.size() + 1 : 0;
+                lastHeard = line.rfind("offerToPlayer", 0) == 0 ? line : lastHeard;
+            }
             EXPECT_EQ(offerBytes > 0, offers) << "offers reach the other player while the budget lasts";
             EXPECT_LE(offerBytes, WorldHost::kMaxRequestLineBytes);
             std::vector<int32_t> seen = WorldHostFloodEntities(*update, database);
@@ -1190,6 +1198,16 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         EXPECT_EQ(requestSounds > 0, uses) << "uses are heard while the budget lasts";
         EXPECT_LE(requestSounds * NetMessages::kSoundRecordBytes, WorldHost::kMaxRequestLineBytes);
         EXPECT_EQ(CountLinesHolding(debug, kDropWarning) - warned, c.lines.empty() ? 0 : 1);
+        if (offers) {
+            // The other player takes the last offer it heard: that one waits, the unheard one not.
+            int32_t money = one->stats.Get(CharacterStat::Money);
+            ASSERT_EQ(lastHeard.rfind("offerToPlayer ", 0), 0u);
+            SendUpdate(second, UpdateAt(two->position, {"acceptOffer" + lastHeard.substr(sizeof("offerToPlayer") - 1)}));
+            Frame(0);
+            EXPECT_EQ(one->stats.Get(CharacterStat::Money), money - 1) << lastHeard;
+            first.ReceiveAll();
+            second.ReceiveAll();
+        }
         for (Entity* entity : crowd) {
             game->RemoveEntity(entity);
             delete entity;
