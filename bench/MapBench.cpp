@@ -84,6 +84,7 @@ public:
         return true;
     }
     bool GetLegendLayout(MapLegendLayout&) const override { return false; }
+    void GetCoveredRects(std::vector<std::array<float, 4>>& out) const override { out.clear(); }
     bool shown = false;
 };
 

@@ -121,7 +121,8 @@ void GameCommandsSaveAndExit()
     std::string name = gClientApp->GetLink()->GetSaveName();
     if (name.empty() || !saved) {
         DebugSystem::Print(kPrintWarning, "The character couldn't be saved; the game goes on\n");
-        GameCommandsSetVar("LastError", "$$ErrorSaveFailed$$");
+        if (gUserVarSystem)
+            gUserVarSystem->SetLastError("$$ErrorSaveFailed$$", "");
         return;
     }
     const auto& saveWorld = gClientApp->GetHooks().saveWorld;
@@ -152,7 +153,8 @@ void GameCommandsResumeGame()
     }
     if (!Client::StartClient(true, name)) {
         DebugSystem::Print(kPrintWarning, "Couldn't load the character %s\n", name.c_str());
-        GameCommandsSetVar("LastError", "$$ErrorCharacterLoad$$");
+        if (gUserVarSystem)
+            gUserVarSystem->SetLastError("$$ErrorCharacterLoad$$", "");
         return;
     }
     if (gUISystem)

@@ -38,8 +38,8 @@ void CharacterSetUpSetVar(const std::string& name, const std::string& value)
 // The refusal, and the field (its user var) it is about: typing there takes it away.
 bool CharacterSetUpRefuse(const char* error, const char* field)
 {
-    CharacterSetUpSetVar("LastError", error);
-    CharacterSetUpSetVar("LastErrorField", field);
+    if (gUserVarSystem)
+        gUserVarSystem->SetLastError(error, field);
     return false;
 }
 

@@ -264,8 +264,15 @@ void EntityClient::UpdateLight() const
 {
     if (!gLightingSystem || isPlayerBody || IsHidden())
         return;
-    gLightingSystem->AddEntityLight(*this, ownsPriorityLight ? LightingSystem::kPriorityLight
-                                                             : LightingSystem::kPointLight);
+    if (!ownsPriorityLight) {
+        gLightingSystem->AddEntityLight(*this);
+        return;
+    }
+    WorldPos at = GetLightPosition();
+    Color color;
+    float radius = 0.0f;
+    GetLight(color, radius);
+    gLightingSystem->AddLight(at.level, at.x, at.y, color, radius, LightingSystem::kPriorityLight);
 }
 
 void EntityClient::ExpireDamageTexts()

@@ -23,21 +23,6 @@ constexpr size_t kGlobalStatsMinRecordBytes = 10;
 // The fun stats 8 to 15 hold remembered monsters in pairs: a type, then its packed kill word.
 constexpr int32_t kGlobalStatsFirstMonster = 8;
 constexpr int32_t kGlobalStatsLastMonster = 15;
-// Damaged files set aside, each under a name of its own, before a further one stays where it is.
-constexpr int32_t kGlobalStatsAsideNames = 9;
-
-// "<file>.bad", then "<file>.bad2" and on: the first that no earlier damaged file holds; empty
-// when every one is taken.
-std::string GlobalStatsAsideName()
-{
-    for (int32_t number = 1; number <= kGlobalStatsAsideNames; ++number) {
-        std::string name = std::string(kGlobalStatsPath) + ".bad" + (number == 1 ? "" : std::to_string(number));
-        if (!gFileSystem->FileExists(name, kLocationUser))
-            return name;
-    }
-    return std::string();
-}
-
 int32_t GlobalStatsKillScore(const GlobalStats::Record& record, int32_t pair)
 {
     if (!gGameData)
@@ -80,8 +65,8 @@ void GlobalStats::Load()
         return;
     // Mended: the next save wrote the records read before the damage over the whole file; and a
     // second damaged file took the name of the first, which was lost.
-    std::string aside = GlobalStatsAsideName();
-    if (!aside.empty() && gFileSystem->RenameUserFile(kGlobalStatsPath, aside)) {
+    std::string aside = gFileSystem->SetAsideUserFile(kGlobalStatsPath);
+    if (!aside.empty()) {
         DebugSystem::Print(kPrintWarning, "%s kept aside as %s; the records begin again from what was read\n",
                            kGlobalStatsPath, aside.c_str());
         return;

@@ -63,8 +63,9 @@ constexpr int32_t kPlayerModeNpcEquipment = 15;
 constexpr const char* kPlayerNpcEquipmentMenus[] = {"NpcEquipment", "NpcEquipmentFull", "NpcEquipmentOnly"};
 constexpr int32_t kPlayerModePickUp = 23;
 constexpr int32_t kPlayerModeQuestGiver = 24;
-// The quest giver's screens: a town NPC's, a potential recruit's (NPC type 4), anyone else's.
-constexpr const char* kPlayerQuestGiverMenus[] = {"QuestNpcMenu", "NpcPotentialRecruitMenu", "GetQuest"};
+// The quest giver's screens: a town NPC's, a potential recruit's, anyone else's, and the tutor's,
+// whose lessons come back to it but whose window is its talk.
+constexpr const char* kPlayerQuestGiverMenus[] = {"QuestNpcMenu", "NpcPotentialRecruitMenu", "GetQuest", "NpcMenu"};
 // Talk's window offers by the NPC's kind: the recruit joins, the tutor teaches.
 constexpr int32_t kPlayerModeTalk = 5;
 // The stash's bag menus closed with it.
@@ -184,6 +185,13 @@ void PlayerClient::EnterQuestGiverMode(const EntityClient* giver)
     if (!giver)
         return;
     int32_t npcType = giver->GetNpcType();
+    // The tutor's window asks for its line itself; a lesson done is handed in as a quest giver's
+    // work is (mode 25).
+    if (npcType == NpcType::Tutor) {
+        EnterTalk(giver);
+        PlayerModesMenuLine("showMenu", kPlayerQuestGiverMenus[3]);
+        return;
+    }
     // The NPC's earlier line goes, and the host is asked for what it says now.
     ChooseFirstOfferedQuest(*giver);
     if (gGameClient)

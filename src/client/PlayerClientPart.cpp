@@ -7,7 +7,6 @@
 #include "client/GameClient.h"
 #include "client/GlobalStats.h"
 #include "core/MessageBuffer.h"
-#include "core/UserVarSystem.h"
 #include "rules/CharacterClass.h"
 #include "rules/CharacterFlags.h"
 #include "rules/GameData.h"
@@ -177,11 +176,7 @@ void PlayerClient::ApplyPartQuests(MessageBuffer& buffer)
         QuestClient& quest = *questSlots[static_cast<size_t>(slot)];
         buffer.SetReadPos(staging.questAt[static_cast<size_t>(slot)]);
         bool made = quest.Read(buffer, true, false, QuestBase::kNamedReferencesVersion);
-        if (!made || !quest.definition || !quest.definition->autoShowQuest)
-            continue;
-        if (gUserVarSystem)
-            gUserVarSystem->SetIntByName("SelectedActiveQuest", slot);
-        if (ui)
+        if (made && quest.definition && quest.definition->autoShowQuest && ui)
             ui->ShowQuestSlot(slot);
     }
 }

@@ -34,6 +34,12 @@ bool PlayerSkillsFacesTarget(const SkillDefinition& definition)
     return (definition.attack || definition.needsEnemy) && !definition.self && !definition.dontLookAtTarget;
 }
 
+// An enemy to a skill: alive, and a click on it would attack it (a click on a townsperson talks).
+bool PlayerSkillsIsEnemy(const EntityClient& entity)
+{
+    return entity.IsAlive() && entity.GetClickAction(true, true) == PlayerClient::kModeAttack;
+}
+
 } // namespace
 
 SkillClient* PlayerClient::FindClientSkill(int32_t tree, int32_t index) const
@@ -63,9 +69,7 @@ int32_t PlayerClient::GetItemRequirementAt(int32_t bag, int32_t slot) const
 EntityClient* PlayerClient::GetHoveredEnemy() const
 {
     EntityClient* hovered = gClientApp ? gClientApp->GetHoverEntity() : nullptr;
-    if (!hovered || hovered == GetBody() || !hovered->IsAlive())
-        return nullptr;
-    return hovered->GetClickAction(true, true) == kModeAttack ? hovered : nullptr;
+    return hovered && hovered != GetBody() && PlayerSkillsIsEnemy(*hovered) ? hovered : nullptr;
 }
 
 bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
@@ -116,7 +120,7 @@ bool PlayerClient::UseSkill(int32_t tree, int32_t index, EntityClient* target)
 void PlayerClient::FaceSkillTarget(const SkillDefinition& definition, const EntityClient* target)
 {
     if (PlayerSkillsFacesTarget(definition) && target && target != this && target != GetBody() &&
-        target->IsAlive() && target->GetClickAction(true, true) == kModeAttack)
+        PlayerSkillsIsEnemy(*target))
         FaceTowards(target->position, false);
 }
 

@@ -77,11 +77,9 @@ bool UserProfile::ValidateNewUserName()
         error = "$$ErrorUserNameInvalid$$";
     else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser) && UserProfile().Load(wanted))
         error = "$$ErrorUserNameUsed$$";
-    if (error) {
-        gUserVarSystem->SetStringByName("LastError", error);
-        // The refusal is about the name's field: typing there takes it away.
-        gUserVarSystem->SetStringByName("LastErrorField", "NewUserName");
-    }
+    // The refusal is about the name's field: typing there takes it away.
+    if (error)
+        gUserVarSystem->SetLastError(error, "NewUserName");
     return error == nullptr;
 }
 
@@ -92,11 +90,11 @@ void UserProfile::KeepDamagedFileAside(std::string_view base)
     std::string path = MakeProfilePath(base);
     if (!gFileSystem || !gFileSystem->FileExists(path, kLocationUser) || UserProfile().Load(base))
         return;
-    std::string aside = path + ".bad";
-    if (gFileSystem->RenameUserFile(path, aside))
+    std::string aside = gFileSystem->SetAsideUserFile(path);
+    if (!aside.empty())
         DebugSystem::Print(kPrintWarning, "%s kept aside as %s\n", path.c_str(), aside.c_str());
     else
-        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside as %s\n", path.c_str(), aside.c_str());
+        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside\n", path.c_str());
 }
 
 std::string UserProfile::GetFileName() const

@@ -42,7 +42,8 @@ public:
     // Checks the user var "NewUserName"; a refusal sets "LastError" to the reason's key and
     // "LastErrorField" to that var's name. The name of a damaged profile file is free.
     static bool ValidateNewUserName();
-    // The profile file of the base, when it exists and does not load, renamed "<file>.bad".
+    // The profile file of the base, when it exists and does not load, renamed "<file>.bad"
+    // (".bad2" and on beside earlier ones).
     static void KeepDamagedFileAside(std::string_view base);
 
     void Clear();

@@ -151,15 +151,17 @@ void CommandSystem::PrintHelp(const std::vector<std::string>& args) const
 std::vector<std::string> CommandSystem::ParseLine(std::string_view line)
 {
     std::vector<std::string> words;
-    // Room for a usual line's words at once: the host's notices of a fight come several a frame,
-    // and a list grown word by word is an allocation for each doubling.
-    words.reserve(8);
     size_t i = 0;
     while (true) {
         while (i < line.size() && IsSeparator(line[i]))
             ++i;
         if (i >= line.size())
             return words;
+        // Room for a usual line's words at once, made with the first word (a blank line takes
+        // none): the host's notices of a fight come several a frame, and a list grown word by
+        // word is an allocation for each doubling.
+        if (words.empty())
+            words.reserve(8);
         std::string word;
         if (line[i] == '"') {
             for (++i; i < line.size() && line[i] != '"'; ++i) {

@@ -25,6 +25,8 @@ namespace {
 
 constexpr size_t kSlackBytes = 2;
 constexpr size_t kReadChunk = 64 * 1024;
+// Damaged files set aside, each under a name of its own, before a further one stays where it is.
+constexpr int32_t kSetAsideNames = 9;
 
 // The whole file plus two zero bytes, through the engine allocator; null when it refuses.
 uint8_t* AllocFileBytes(size_t size)
@@ -659,6 +661,16 @@ bool FileSystem::RenameUserFile(std::string_view from, std::string_view to)
     folderCache.Forget(resolved.substr(0, resolved.rfind('/')));
     folderCache.Forget(target.substr(0, target.rfind('/')));
     return moved;
+}
+
+std::string FileSystem::SetAsideUserFile(std::string_view path)
+{
+    for (int32_t number = 1; number <= kSetAsideNames; ++number) {
+        std::string aside = std::string(path) + ".bad" + (number == 1 ? "" : std::to_string(number));
+        if (!FileExists(aside, kLocationUser))
+            return RenameUserFile(path, aside) ? aside : std::string();
+    }
+    return std::string();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -26,11 +26,10 @@ constexpr const char* kCodePagePath = "Loc/codePageToUnicode.map";
 constexpr const char* kLayoutPath = "Loc/layout.loc";
 constexpr const char* kKeyNamesPath = "Loc/keyNames.loc";
 constexpr const char* kDefaultLanguage = "English";
-constexpr size_t kWorkBufferBytes = 1024;
 // Keys are database-style names; the bound keeps a stray "$$" in prose from scanning far.
 constexpr size_t kMaxKeyLength = 128;
 // A literal comes from one work buffer, every character possibly escaped.
-constexpr size_t kMaxLiteralLength = 2 * kWorkBufferBytes + 8;
+constexpr size_t kMaxLiteralLength = 2 * kLocWorkBufferBytes + 8;
 // Argument lists nested deeper than this are shown as they stand.
 constexpr size_t kMaxDepth = 32;
 // A translation that keeps expanding is stopped here rather than allowed to eat memory.
@@ -346,7 +345,7 @@ namespace {
 // reads as one. Its length.
 size_t LocFillList(char* out, size_t room, const char* format, va_list args)
 {
-    char list[kWorkBufferBytes];
+    char list[kLocWorkBufferBytes];
     size_t used = 0;
     auto put = [&](const char* text) {
         for (; *text && used + 1 < sizeof list; ++text)
@@ -379,7 +378,7 @@ std::string MakeLocToken(std::string_view key, const char* format, ...)
     std::string token = "$$";
     token += key;
     if (format) {
-        char filled[kWorkBufferBytes];
+        char filled[kLocWorkBufferBytes];
         va_list args;
         va_start(args, format);
         token.append(filled, LocFillList(filled, sizeof filled, format, args));
@@ -411,7 +410,7 @@ size_t WriteLocToken(char* out, size_t size, std::string_view key, const char* f
 
 std::string FormatLiteralToken(const char* format, ...)
 {
-    char buffer[kWorkBufferBytes];
+    char buffer[kLocWorkBufferBytes];
     va_list args;
     va_start(args, format);
     vsnprintf(buffer, sizeof buffer, format, args);

@@ -15,8 +15,11 @@
 class DebugSystem;
 class TextParser;
 
+// The work buffer a token's list is filled through, and a literal's text.
+constexpr size_t kLocWorkBufferBytes = 1024;
+
 // "$$Key$$" without a format; with one, "$$Key~<" + the format with every blank turned into
-// "@@", then "@@>~" + "$$", filled printf-style through a 1024-byte work buffer:
+// "@@", then "@@>~" + "$$", filled printf-style through the work buffer:
 // ("K", "%s %d", "a", 5) gives "$$K~<a@@5@@>~$$" and an empty format "$$K~<@@>~$$".
 std::string MakeLocToken(std::string_view key, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // The same token written into a buffer of size bytes and closed with '\0', its list cut to fit

@@ -118,6 +118,13 @@ void UserVarSystem::SetIntByName(std::string_view name, int32_t value)
     SetStringByName(name, StringFormat("%d", value));
 }
 
+// The field goes first: a refusal never stands beside the name of an earlier refusal's field.
+void UserVarSystem::SetLastError(std::string_view error, std::string_view field)
+{
+    SetStringByName("LastErrorField", field);
+    SetStringByName("LastError", error);
+}
+
 void UserVarSystem::LoadConfigFiles()
 {
     savingEnabled = false;

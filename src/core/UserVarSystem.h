@@ -37,6 +37,9 @@ public:
     // These create a missing var.
     void SetStringByName(std::string_view name, std::string_view text);
     void SetIntByName(std::string_view name, int32_t value);
+    // A refusal shown to the player on a form: "LastError" holds its key and "LastErrorField" the
+    // user var of the field it is about ("" for none), as typing in that field alone takes it away.
+    void SetLastError(std::string_view error, std::string_view field);
 
     // "default.cfg", then "build.cfg" or, only when that is missing, "buildAlt.cfg" (all three
     // in the working folder), then "user.cfg" from the user folder; a later value wins. Lines

@@ -90,15 +90,13 @@ void LightingSystem::AddLight(int32_t level, float x, float y, const Color& colo
     light.falloffRadiusSquared = falloff * falloff;
 }
 
-void LightingSystem::AddEntityLight(const EntityBase& entity, int32_t type)
+void LightingSystem::AddEntityLight(const EntityBase& entity)
 {
-    WorldPos at{entity.position.level, entity.position.x + entity.lightOffset[0],
-                entity.position.y + entity.lightOffset[1]};
-    at.Normalize();
+    WorldPos at = entity.GetLightPosition();
     Color color;
     float radius = 0.0f;
     entity.GetLight(color, radius);
-    AddLight(at.level, at.x, at.y, color, radius, type);
+    AddLight(at.level, at.x, at.y, color, radius, kPointLight);
 }
 
 bool LightingSystem::FullBright() const

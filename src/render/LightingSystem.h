@@ -71,9 +71,9 @@ public:
     void Reset();
     // Dropped silently: past its cap, without a radius (a global light needs none), or black.
     void AddLight(int32_t level, float x, float y, const Color& color, float radius, int32_t type);
-    // The entity's own light at its place moved by its light offset, carried across a level edge:
-    // a point light, or the local player's as a priority light.
-    void AddEntityLight(const EntityBase& entity, int32_t type = kPointLight);
+    // The entity's own light (a point light) at its place moved by its light offset, carried
+    // across a level edge.
+    void AddEntityLight(const EntityBase& entity);
     int32_t GetLightCount() const { return lightCount; }
     const Light& GetLight(int32_t index) const { return lights[static_cast<size_t>(index)]; }
 

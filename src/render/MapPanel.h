@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Where the world map's legend of covenants goes, in 640 x 480 units.
 struct MapLegendLayout {
@@ -35,4 +36,8 @@ public:
     virtual bool GetMiniMapRect(std::array<float, 4>& out) const = 0;
     // False without an interface: no legend is drawn.
     virtual bool GetLegendLayout(MapLegendLayout& out) const = 0;
+    // What the interface draws over the open map (its bars and buttons, the in-game screen, any
+    // window, the notices said over them): left, top, right, bottom in 640 x 480 units. Empty
+    // without an interface.
+    virtual void GetCoveredRects(std::vector<std::array<float, 4>>& out) const = 0;
 };

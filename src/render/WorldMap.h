@@ -122,6 +122,9 @@ public:
     // on the grid, moved with the player and the scroll.
     Vector2 MapPosition(int32_t level, const Vector2& point, bool centred, bool toScreen) const;
     bool IsLevelShown(int32_t level) const;
+    // A name's box (left, top, right, bottom, 640 x 480 units) moved the shortest way onto the
+    // screen and clear of the covered rectangles; false when no such place is a few moves away.
+    static bool PlaceClear(const std::vector<std::array<float, 4>>& covered, std::array<float, 4>& box);
     // The shown level whose square holds the window point; -1 for none.
     int32_t LevelAt(const Vector2& point) const;
     // The openings between levels whose middle tile is more than half explored, as kind 3 pins.
@@ -184,7 +187,8 @@ private:
     void DrawLevelSquares();
     void BuildPins();
     std::vector<MapPin> ConnectionGatePins() const;
-    // The names stand clear of the legend's box (left, top, right, bottom; empty without one).
+    // The names stand clear of the legend's box (left, top, right, bottom; empty without one) and
+    // of what the interface draws over the map.
     void DrawZoneNames(const std::array<float, 4>& legend);
     // The legend's covenants, font and layout fetched for this frame, and the box its rows take.
     bool PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box);
@@ -234,6 +238,7 @@ private:
     std::string legendFontName;
     // Filled each frame; kept so that its room is.
     std::vector<MapCovenant> legendCovenants;
+    std::vector<std::array<float, 4>> coveredRects;
     ResourceHandle legendFont;
     // A shader's average colour, by handle, while the world stays the same.
     mutable std::unordered_map<int32_t, std::array<uint8_t, 3>> shaderColours;

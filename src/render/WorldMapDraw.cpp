@@ -40,9 +40,56 @@ constexpr int32_t kWorldMapQuestLevelColour = 2;
 constexpr int32_t kWorldMapQuestGiverColour = 3;
 // A connection's gate is pinned once the tile it stands on is explored past this.
 constexpr float kWorldMapGateExplored = 0.25f;
+// The interface's screen, in its own units.
+constexpr float kWorldMapScreenWidth = 640.0f;
+constexpr float kWorldMapScreenHeight = 480.0f;
 // Standard handles: the second font names the levels; the cross is the legend's swatch.
 constexpr int32_t kWorldMapNameFont = 2;
 constexpr int32_t kWorldMapSwatchTexture = 5;
+
+// A name's box looking for a place clear of the rectangles, near where it started.
+struct WorldMapPlacing {
+    const std::vector<std::array<float, 4>>& rects;
+    float width = 0.0f;
+    float height = 0.0f;
+    float startX = 0.0f;
+    float startY = 0.0f;
+    float bestCost = std::numeric_limits<float>::max();
+    float bestX = 0.0f;
+    float bestY = 0.0f;
+};
+
+// From (x, y), each of the four moves just clear of the first rectangle the box meets (left,
+// right, up, down) that keeps it on the screen, a few moves deep: the clear place the shortest
+// way from the start wins. The shortest move alone went back and forth between the heading and
+// the scroll bar under it.
+void WorldMapSearchClear(WorldMapPlacing& placing, float x, float y, int32_t depth)
+{
+    constexpr int32_t kDepth = 3;
+    float cost = std::abs(x - placing.startX) + std::abs(y - placing.startY);
+    if (cost >= placing.bestCost)
+        return;
+    float w = placing.width;
+    float h = placing.height;
+    auto hit = std::find_if(placing.rects.begin(), placing.rects.end(), [&](const std::array<float, 4>& r) {
+        return x < r[2] && r[0] < x + w && y < r[3] && r[1] < y + h;
+    });
+    if (hit == placing.rects.end()) {
+        placing.bestCost = cost;
+        placing.bestX = x;
+        placing.bestY = y;
+        return;
+    }
+    if (depth == kDepth)
+        return;
+    const std::array<float, 4>& r = *hit;
+    const std::array<Vector2, 4> places = {Vector2{r[0] - w, y}, Vector2{r[2], y}, Vector2{x, r[1] - h},
+                                           Vector2{x, r[3]}};
+    for (const Vector2& place : places)
+        if (place.x >= 0.0f && place.y >= 0.0f && place.x + w <= kWorldMapScreenWidth &&
+            place.y + h <= kWorldMapScreenHeight)
+            WorldMapSearchClear(placing, place.x, place.y, depth + 1);
+}
 
 Color WorldMapTableColour(int32_t index)
 {
@@ -448,27 +495,55 @@ void WorldMap::DrawPins()
 // ---- Names and legend ------------------------------------------------------------------------
 
 // Levels the player has a map of, or a quest aims at, named in the middle of their squares; a name
-// the legend would lie over stands just above the legend instead.
+// the legend would lie over stands just above the legend instead. A name is kept on the screen and
+// clear of what the interface draws over the map (its bars and heading, the in-game screen's
+// buttons and bar), which it ran under; a square whose middle is off the screen, or whose name
+// finds no clear place near it, goes unnamed.
 void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
 {
     if (!zoneNamesVar.IsValid() || zoneNamesVar.GetInt() == 0 || !gWorld || !gScreenText || !source)
         return;
     int32_t font = graphics.standardHandle ? graphics.standardHandle(kWorldMapNameFont) : -1;
+    if (panel)
+        panel->GetCoveredRects(coveredRects);
+    else
+        coveredRects.clear();
+    if (legend[2] > legend[0])
+        coveredRects.push_back(legend);
     for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
         bool quest = source->IsQuestLevel(level);
         if ((!quest && !FindLevel(level)) || !IsLevelShown(level))
             continue;
+        Vector2 at = ToInterfaceUnits(MapPosition(level, Vector2{0.0f, 0.0f}, true, true));
+        if (at.x < 0.0f || at.x >= kWorldMapScreenWidth || at.y < 0.0f || at.y >= kWorldMapScreenHeight)
+            continue;
         std::string name = gWorld->GetLevelName(level);
         TextSize size = MeasureTextA(name, font);
-        Vector2 at = ToInterfaceUnits(MapPosition(level, Vector2{0.0f, 0.0f}, true, true));
         float left = at.x - size.width / 2.0f;
         float top = at.y - size.height / 2.0f;
         if (left < legend[2] && legend[0] < left + size.width && top < legend[3] && legend[1] < top + size.height)
             top = legend[1] - size.height;
-        gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(left)),
-                                    static_cast<int32_t>(std::lround(top)),
+        std::array<float, 4> box{left, top, left + size.width, top + size.height};
+        if (!PlaceClear(coveredRects, box))
+            continue;
+        gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(box[0])),
+                                    static_cast<int32_t>(std::lround(box[1])),
                                     WorldMapTableColour(quest ? kWorldMapQuestLevelColour : 0), false, 1.0f);
     }
+}
+
+bool WorldMap::PlaceClear(const std::vector<std::array<float, 4>>& covered, std::array<float, 4>& box)
+{
+    WorldMapPlacing placing{covered, box[2] - box[0], box[3] - box[1]};
+    if (placing.width > kWorldMapScreenWidth || placing.height > kWorldMapScreenHeight)
+        return false;
+    placing.startX = std::clamp(box[0], 0.0f, kWorldMapScreenWidth - placing.width);
+    placing.startY = std::clamp(box[1], 0.0f, kWorldMapScreenHeight - placing.height);
+    WorldMapSearchClear(placing, placing.startX, placing.startY, 0);
+    if (placing.bestCost == std::numeric_limits<float>::max())
+        return false;
+    box = {placing.bestX, placing.bestY, placing.bestX + placing.width, placing.bestY + placing.height};
+    return true;
 }
 
 bool WorldMap::PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box)

@@ -364,8 +364,8 @@ public:
     // them made anew from the start arguments, as a new world makes them; a rival block, or a
     // measured entity record, that does not read makes the load PartlyRead.
     WorldLoadResult LoadWorld(std::string_view characterName, int32_t startingLevel = 0, int32_t numAiCovenants = 0);
-    // An unreadable save is kept beside, as "chars/<name>.wld.bad", for whoever wants to look at
-    // it; false (logged) when it could not be.
+    // An unreadable save is kept beside, as "chars/<name>.wld.bad" (".bad2" and on beside earlier
+    // ones), for whoever wants to look at it; false (logged) when it could not be.
     static bool SetAsideWorldSave(std::string_view characterName);
 
     // ---- The step -------------------------------------------------------------------------

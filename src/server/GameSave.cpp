@@ -90,10 +90,10 @@ bool Game::SetAsideWorldSave(std::string_view characterName)
     std::string path;
     if (!gFileSystem || !MakeWorldSavePath(characterName, path))
         return false;
-    // Mended: a copy then a delete could lose the save, or leave it twice, to a crash between.
-    std::string aside = path + ".bad";
-    if (!gFileSystem->RenameUserFile(path, aside)) {
-        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside as %s\n", path.c_str(), aside.c_str());
+    // Mended: a copy then a delete could lose the save, or leave it twice, to a crash between;
+    // and a second damaged save was moved over the first.
+    if (gFileSystem->SetAsideUserFile(path).empty()) {
+        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside\n", path.c_str());
         return false;
     }
     return true;

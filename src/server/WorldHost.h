@@ -99,7 +99,7 @@ public:
 
     // Opens the host's endpoint once, then makes a new world, or, with resume, loads the
     // character's saved world; active afterwards. A saved world that is missing or cannot be
-    // read (kept aside as ".bad") is logged and a new world made, and the first client to join
+    // read (kept aside as ".bad", or ".bad2" and on) is logged and a new world made, and the first client to join
     // hears "$$WorldSaveMissing$$" or "$$WorldSaveUnreadable$$"; one read in part runs, kept
     // aside too, and the first client hears "$$WorldSavePartlyRead$$".
     void SetUpServer(bool resume, int32_t startingLevel, int32_t difficulty, int32_t worldDifficulty,

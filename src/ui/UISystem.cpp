@@ -301,10 +301,36 @@ void UISystem::UpdateAndDraw(float seconds)
     if (!IsVarOn(kUISystemVarDrawUI))
         return;
     for (auto it = frameMenus.rbegin(); it != frameMenus.rend(); ++it) {
+        if (IsHelpButton(*it))
+            continue;
         drawing = {*it, nullptr};
         (*it)->Draw();
     }
     drawing = {};
+}
+
+// The help topics' buttons stand over the world, under what stands over it: the world's
+// tooltips and labels drawn next, and every window. Drawn with the windows, a button lay over the
+// tooltip of a townsperson under it.
+void UISystem::DrawHelpBottom(float seconds)
+{
+    if (IsVarOn(kUISystemVarDrawUI) && !helpButtonMenus.empty()) {
+        DispatchScope scope(*this);
+        BuildActiveMenuList(false, frameMenus);
+        for (auto it = frameMenus.rbegin(); it != frameMenus.rend(); ++it) {
+            if (!IsHelpButton(*it))
+                continue;
+            drawing = {*it, nullptr};
+            (*it)->Draw();
+        }
+        drawing = {};
+    }
+    DrawHelpMenu(helpBottomMenu, seconds);
+}
+
+bool UISystem::IsHelpButton(const UIMenu* menu) const
+{
+    return std::find(helpButtonMenus.begin(), helpButtonMenus.end(), menu) != helpButtonMenus.end();
 }
 
 // The help box menus are shown only for their own draw, never between calls.

@@ -155,7 +155,8 @@ public:
     // ---- The frame ----
     void Update(float seconds);
     void UpdateAndDraw(float seconds) override;
-    void DrawHelpBottom(float seconds) override { DrawHelpMenu(helpBottomMenu, seconds); }
+    // The help topics' buttons, then the world's labels and tooltips over them.
+    void DrawHelpBottom(float seconds) override;
     void DrawHelpTop(float seconds) override { DrawHelpMenu(helpTopMenu, seconds); }
     void DrawCursor() override;
     const UiSettings& GetSettings() const { return settings; }
@@ -321,6 +322,7 @@ private:
     bool NumbersHiddenForRaid() const;
     void SetCursor(int32_t cursor);
     void DrawHelpMenu(UIMenu* menu, float seconds);
+    bool IsHelpButton(const UIMenu* menu) const;
     // The shown window, other than the in-game screen and the help boxes' menus, shows a picture
     // or words at the point, or hides all.
     bool WindowHides(const UIMenu& menu, float x, float y) const;

@@ -116,6 +116,10 @@ UIMenu* UISystem::MakeHelpButtonMenu(const std::string& topic)
     widget->canClick = true;
     widget->commands = {"setUserVar helpTopic " + topic, "pushMenu helpTopic"};
     widget->blinkCondition = UICondition::AlwaysTrue;
+    // The open world map stands in the world's place, over the button (it lay over the map's bar).
+    if (gUserVarSystem)
+        widget->userVar = gUserVarSystem->RegisterVar("drawWorldMap", "", true);
+    widget->hideCondition = UICondition::UserVarSet;
     button->AddWidget(widget);
     widget->menu = button;
     widget->OnAttach();

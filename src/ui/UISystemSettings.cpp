@@ -5,6 +5,7 @@
 #include "core/Database.h"
 #include "core/DatabaseEntry.h"
 #include "core/StringUtil.h"
+#include "resources/fonts/ScreenText.h"
 
 #include <cstdio>
 
@@ -94,6 +95,10 @@ void UISystem::LoadSettings()
     SettingsReadPair(r, "SideStackStart", s.sideStackStart);
     SettingsReadPair(r, "SideStackSpace", s.sideStackSpace);
     s.spaceBetweenTextLines = SettingsReadNumber(r, "SpaceBetweenTextLines");
+    // The drawn lines and a scrolling text's page are measured by the one spacing: the text drawer
+    // kept none while the page counted this much a line, and boxes showed fewer lines than they held.
+    if (gScreenText)
+        gScreenText->SetLineSpacing(s.spaceBetweenTextLines);
     SettingsReadPair(r, "RelationPicturePos", s.relationPicturePos);
     SettingsReadPair(r, "RelationNamePos", s.relationNamePos);
     s.showItemRarityOutlines = r.GetInt("ShowItemRarityOutlines", 0) != 0;

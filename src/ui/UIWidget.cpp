@@ -644,8 +644,8 @@ const std::string& UIWidget::GetHotKeyHelp(const std::string& action) const
     if (hotKey == -1)
         return hotKeyHelp;
     std::string keyName = GetKeyDisplayName(hotKey);
-    // "$$", the key and "$$" round a list as long as every token's 1024-byte work buffer takes.
-    constexpr auto room = [](std::string_view key) { return key.size() + 4 + 1024; };
+    // "$$", the key and "$$" round a list as long as every token's work buffer takes.
+    constexpr auto room = [](std::string_view key) { return key.size() + 4 + kLocWorkBufferBytes; };
     char token[room("PressHotKeyAction")];
     size_t length = action.empty()
                         ? WriteLocToken(token, room("PressHotKey"), "PressHotKey", "%s", keyName.c_str())

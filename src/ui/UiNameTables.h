@@ -24,6 +24,7 @@ enum Value : int32_t {
     None = 0,
     ParentWidgetSelected = 6,
     ParentWidgetVisible = 7,
+    UserVarSet = 23,
     LowHealth = 29,
     AlwaysTrue = 59,
 };

@@ -1,6 +1,7 @@
 // HelpBoxEndToEndTest -- the shipped game in a 640 x 480 offscreen window, driven by SDL events: a widget's tooltip framed where the help box places it, a file picker over a folder of the user folder entered, answered and refused, and a model widget drawing a shipped model inside its rectangle and nowhere else.
 #include "app/OffscreenShots.h"
 
+#include "core/CommandSystem.h"
 #include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "render/TextMeasure.h"
@@ -8,6 +9,7 @@
 #include "ui/UIMenu.h"
 #include "ui/UISystem.h"
 #include "ui/widgets/UIFilePicker.h"
+#include "ui/widgets/UIList.h"
 
 #include <cstdlib>
 #include <string>
@@ -16,7 +18,9 @@ namespace {
 
 const char kHelpProbeMenu[] = "MenuType Menu\nname HelpProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
                               "Widget { internalName Probe position 200 200 size 120 24 "
-                              "texture \"Textures/UI/frame_button.tga\" highlightText \"A tooltip for the probe\" }\n";
+                              "texture \"Textures/UI/frame_button.tga\" highlightText \"A tooltip for the probe\" }\n"
+                              "List { internalName Pair position 200 300 size 200 20 itemHeight 10 "
+                              "infoProc helpProbeRows }\n";
 
 // Rows from y 90, 15 apart; the name box at (180, 230); Back, Cancel and Ok at y 245 from x 110.
 const char kPickProbeMenu[] = "MenuType Menu\nname PickProbe\nposition 0 0\nsize 640 480\nalwaysOnTop 1\n"
@@ -178,32 +182,48 @@ TEST_F(HelpBoxEndToEnd, WrappedLinesKeepTheirLettersBeyondLatinOne)
 
 // The words of the tooltip under a still cursor change from one frame to the next (a value it
 // names goes up): each frame shows the words it has then, translated, wrapped and framed anew, and
-// words shown before come back as they were.
+// words shown before come back as they were. So does a second box beside the first (a list row's
+// extra words, as an item's comparison) when only its words change.
 TEST_F(HelpBoxEndToEnd, ATooltipWhoseWordsChangeUnderAStillCursorIsFramedAnewEachFrame)
 {
+    gCommandSystem->RegisterInfoProc("helpProbeRows", [](std::vector<ListEntry>& rows) { rows.emplace_back(); });
     TypeOnConsole("showMenu HelpProbe");
     UIWidget* probe = gUISystem->FindWidgetByPath("HelpProbe::Probe");
+    auto* pair = dynamic_cast<UIList*>(gUISystem->FindWidgetByPath("HelpProbe::Pair"));
     UIWidget* box = gUISystem->helpTopBox;
     ASSERT_NE(probe, nullptr);
+    ASSERT_NE(pair, nullptr);
+    ASSERT_EQ(pair->rows.size(), 1u);
     ASSERT_NE(box, nullptr);
-    PushMotion(260, 212);
     struct Case {
         const char* words;
+        const char* second; // empty: the probe's tooltip, one box; else the list row's two
         bool wraps;
     };
     const Case cases[] = {
-        {"A tooltip for the probe", false},
-        {"$$TradeWindow$$", false},
-        {kLettersProbeWords, true},
-        {"A tooltip for the probe", false},
+        {"A tooltip for the probe", "", false},
+        {"$$TradeWindow$$", "", false},
+        {kLettersProbeWords, "", true},
+        {"A tooltip for the probe", "", false},
+        {"A tooltip for the probe", "$$TradeWindow$$", false},
+        {"A tooltip for the probe", "A second box", false},
     };
+    bool onThePair = false;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.words);
+        SCOPED_TRACE(std::string(c.words) + " | " + c.second);
+        bool two = c.second[0] != '\0';
         probe->highlightText = c.words;
+        pair->rows[0]->helpText = c.words;
+        pair->rows[0]->extra = c.second;
+        if (two != onThePair || &c == cases)
+            PushMotion(260, two ? 304 : 212);
+        onThePair = two;
         app.RunFrame();
         app.RunFrame();
-        EXPECT_EQ(box->text, c.words);
-        WString translated = gLocSystem->TranslateToWide(c.words);
+        // The help box holds the last box it drew: the second when there are two.
+        const char* shownWords = two ? c.second : c.words;
+        EXPECT_EQ(box->text, shownWords);
+        WString translated = gLocSystem->TranslateToWide(shownWords);
         if (c.wraps) {
             EXPECT_NE(box->displayText.find(u'\n'), WString::npos) << "the long words wrap";
             EXPECT_NE(box->displayText.find(u'\u0160'), WString::npos);

@@ -282,6 +282,21 @@ TEST_F(InGameScreen, APoisonOnThePlayerShowsItsIconWithItsTimeFalling)
     EXPECT_EQ(venomSlot(), -1) << "the venom wore off";
 }
 
+// The screen's widgets that only hold a key (the trade window's T among them) stand at the top-left
+// corner with no size: the cursor there shows nothing of theirs, while a widget drawn there would.
+TEST_F(InGameScreen, TheCursorAtTheTopLeftCornerShowsNoTooltipOfAKeyHolder)
+{
+    UIWidget* holder = gUISystem->FindWidgetByPath("InGame::TradeKey");
+    ASSERT_NE(holder, nullptr);
+    ASSERT_TRUE(holder->HitTest(0.0f, 0.0f)) << "the holder takes its corner, edges included";
+    ClearTheStage();
+    HoverAt(40, 40);
+    HoverAt(0, 0);
+    ShownTooltip corner = ReadTooltip();
+    EXPECT_TRUE(corner.text.empty()) << corner.text;
+    EXPECT_TRUE(corner.title.empty()) << corner.title;
+}
+
 // "showHistory" over an item's slot opens the story window on the item's own text; a widget
 // naming the area answers with the name of the player's level.
 TEST_F(InGameScreen, ShowHistoryOverTheTomeTellsItsStoryAndTheAreaNameIsThePlayersLevel)

@@ -1,4 +1,4 @@
-// MapsEndToEndTest -- the shipped game's maps in an offscreen window, driven by keys and clicks pushed through SDL: the mini-map in its ring over the world, the world map opened by M and by its button and closed again, its pins, names and legend and a travel by a pin, and the explored map written beside the character when it is saved.
+// MapsEndToEndTest -- the shipped game's maps in an offscreen window, driven by keys and clicks pushed through SDL: the mini-map in its ring over the world, the world map opened by M and by its button and closed again, its pins, names and legend and a travel by a pin, what stays off the open map, and the explored map written beside the character when it is saved.
 #include "app/OffscreenShots.h"
 
 #include "client/ClientApp.h"
@@ -12,6 +12,7 @@
 #include "core/LocSystem.h"
 #include "core/UserVarSystem.h"
 #include "core/system/GraphicsSystem.h"
+#include "core/system/TimerSystem.h"
 #include "entities/EntityCovenant.h"
 #include "entities/Entity.h"
 #include "rules/GameData.h"
@@ -354,6 +355,91 @@ TEST_F(MapsEndToEnd, TheWorldsOverheadBarsStayOffTheOpenMap)
     Frames(3);
     TargaImage mapHurt = Screenshot();
     EXPECT_LT(Differing(mapHurt, mapWhole, x0, y0, x1, y1), 3) << "the bar is drawn over the map";
+}
+
+// A help topic's button stands over the world, and the open map stands in the world's place: the
+// button is seen over the world and not over the map. It blinks, so each is looked at for more
+// than a whole blink.
+TEST_F(MapsEndToEnd, AHelpTopicsButtonIsSeenOverTheWorldAndNotOverTheOpenMap)
+{
+    EnterTheWorld("ashguard");
+    ExecuteCommandLine("addHelpTopic Welcome");
+    UIMenu* buttonMenu = gUISystem->FindMenu("WelcomeButton");
+    ASSERT_TRUE(buttonMenu && buttonMenu->IsShown() && !buttonMenu->GetWidgets().empty());
+    const UIWidget& button = *buttonMenu->GetWidgets().front();
+    float scaleX = static_cast<float>(gGraphicsSystem->GetViewWidth()) / 640.0f;
+    float scaleY = static_cast<float>(gGraphicsSystem->GetViewHeight()) / 480.0f;
+    int x0 = static_cast<int>(button.GetScreenPosition().x * scaleX);
+    int y0 = static_cast<int>(button.GetScreenPosition().y * scaleY);
+    int x1 = static_cast<int>((button.GetScreenPosition().x + button.size[0]) * scaleX);
+    int y1 = static_cast<int>((button.GetScreenPosition().y + button.size[1]) * scaleY);
+    // The most pixels of the button's blue in one picture over a second and a half of pictures.
+    auto bluest = [&] {
+        int most = 0;
+        float start = gTimerSystem->GetClock().GetTotalSeconds();
+        for (int shot = 0; shot < 40 && (shot < 3 || gTimerSystem->GetClock().GetTotalSeconds() - start < 1.5f); ++shot)
+            most = std::max(most, CountPixels(Screenshot(), x0, y0, x1, y1, [](const auto& p) {
+                                return p[2] > 120 && p[2] > p[0] + 70 && p[2] > p[1] + 30;
+                            }));
+        return most;
+    };
+    EXPECT_GT(bluest(), (x1 - x0) * (y1 - y0) / 8) << "the button is not where the test looks";
+    Tap(SDL_SCANCODE_M);
+    Frames(2);
+    ASSERT_TRUE(Shown("WorldMap"));
+    EXPECT_EQ(bluest(), 0) << "the help topic's button is drawn over the map";
+}
+
+// The buttons under the mini-map go with it while the map fills the screen (the map's names ran
+// under them), and their keys still open their windows over the map and close it.
+TEST_F(MapsEndToEnd, TheButtonsUnderTheMiniMapGoWhileTheMapIsOpenAndTheirKeysStillWork)
+{
+    EnterTheWorld("ashguard");
+    ClearTheStage();
+    Frames(4);
+    float scaleX = static_cast<float>(gGraphicsSystem->GetViewWidth()) / 640.0f;
+    float scaleY = static_cast<float>(gGraphicsSystem->GetViewHeight()) / 480.0f;
+    const struct {
+        const char* button;
+        const char* label;
+        SDL_Scancode key;
+        const char* opens;
+    } buttons[] = {{"InGame::MapButton", "InGame::MapLabel", SDL_SCANCODE_M, nullptr},
+                   {"InGame::QuestsButton", "InGame::QuestsLabel", SDL_SCANCODE_Q, "Quests"},
+                   {"InGame::RecruitsButton", "InGame::RecruitsLabel", SDL_SCANCODE_P, "NpcList"}};
+    for (const auto& row : buttons) {
+        SCOPED_TRACE(row.button);
+        UIWidget* button = gUISystem->FindWidgetByPath(row.button);
+        UIWidget* label = gUISystem->FindWidgetByPath(row.label);
+        ASSERT_TRUE(button && label);
+        Vector2 at = button->GetScreenPosition();
+        int x0 = static_cast<int>(at.x * scaleX);
+        int y0 = static_cast<int>(at.y * scaleY);
+        int x1 = static_cast<int>((at.x + button->size[0]) * scaleX);
+        int y1 = static_cast<int>((at.y + button->size[1]) * scaleY);
+        int area = (x1 - x0) * (y1 - y0);
+        EXPECT_TRUE(button->IsVisible() && label->IsVisible());
+        EXPECT_GT(Lit(Screenshot(), x0, y0, x1, y1), area / 2) << "the button is not where the test looks";
+
+        Tap(SDL_SCANCODE_M);
+        Frames(2);
+        ASSERT_TRUE(Shown("WorldMap"));
+        EXPECT_FALSE(button->IsVisible() || label->IsVisible());
+        EXPECT_LT(Lit(Screenshot(), x0, y0, x1, y1), area / 50) << "the button is drawn over the map";
+        Tap(row.key);
+        Frames(2);
+        if (row.opens) {
+            EXPECT_TRUE(Shown(row.opens)) << "its key over the map";
+            Tap(SDL_SCANCODE_ESCAPE);
+            Frames(2);
+            EXPECT_FALSE(Shown(row.opens));
+            ASSERT_TRUE(Shown("WorldMap"));
+            Tap(SDL_SCANCODE_M);
+            Frames(2);
+        }
+        EXPECT_FALSE(Shown("WorldMap"));
+        EXPECT_TRUE(button->IsVisible() && label->IsVisible()) << "back with the world";
+    }
 }
 
 TEST_F(MapsEndToEnd, TheOptionsScreenListsTheDisplaySizesAndTheGroundDetailAndKeepsTheChoice)

@@ -315,17 +315,23 @@ protected:
         ASSERT_EQ(SDL_PushEvent(&motion), 1);
     }
 
+    // A mouse button pressed or let go at the window point.
+    static void PushButton(bool down, int32_t x, int32_t y, uint8_t which = SDL_BUTTON_LEFT)
+    {
+        SDL_Event button{};
+        button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        button.button.button = which;
+        button.button.x = x;
+        button.button.y = y;
+        ASSERT_EQ(SDL_PushEvent(&button), 1);
+    }
+
     void ClickAt(int32_t x, int32_t y, uint8_t which = SDL_BUTTON_LEFT)
     {
         PushMotion(x, y);
         app.RunFrame();
         for (bool down : {true, false}) {
-            SDL_Event button{};
-            button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-            button.button.button = which;
-            button.button.x = x;
-            button.button.y = y;
-            ASSERT_EQ(SDL_PushEvent(&button), 1);
+            ASSERT_NO_FATAL_FAILURE(PushButton(down, x, y, which));
             app.RunFrame();
         }
     }

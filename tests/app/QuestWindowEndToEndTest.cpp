@@ -122,6 +122,13 @@ protected:
 Quest* StartWithFigure(const char* name)
 {
     const QuestDefinition* definition = gGameData->FindQuestDefinition(gDatabase->FindEntryByName(name));
+    // One of the world's own quests of the kind, which nobody holds, would refuse a duplicate.
+    std::vector<int32_t> running;
+    for (const auto& other : gGame->GetQuests().GetList())
+        if (other && definition && other->definition == definition)
+            running.push_back(other->questId);
+    for (int32_t number : running)
+        gGame->GetQuests().RemoveQuestIfUnheld(number);
     Quest* quest = nullptr;
     for (int attempt = 0; attempt < 20 && definition && !(quest && quest->target.Get()); ++attempt)
         quest = gGame->GetQuests().StartQuestFromDefinition(definition);

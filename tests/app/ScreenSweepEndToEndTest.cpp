@@ -1,4 +1,4 @@
-// ScreenSweepEndToEndTest -- every shipped screen opened in one sweep, at 800 x 600 and at 1024 x 768, with the screen text watched while each is drawn: no text lies on the metal of a frame, runs out of a frame's face, is cut by a window drawn over it, lies over another text, runs off the screen or is broken inside a word; and every menu file the game ships is opened on the way.
+// ScreenSweepEndToEndTest -- every shipped screen opened in one sweep, at 800 x 600 and at 1024 x 768, with the screen text watched while each is drawn: no text lies on the metal of a frame or a button's border, runs out of a frame's face, is cut by a window drawn over it or lies under another widget's picture, lies over another text, runs off the screen or is broken inside a word, and no scrolling text hides lines it has room for; the world map is watched with the levels of the town's depth known and dragged under what the interface draws over it; and every menu file the game ships is opened on the way.
 #include "app/OffscreenShots.h"
 
 #include "core/CommandSystem.h"
@@ -13,6 +13,7 @@
 #include "client/ItemClient.h"
 #include "ui/widgets/UIItemSlot.h"
 #include "ui/widgets/UIRelationsMenu.h"
+#include "ui/widgets/UIText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,6 +50,12 @@ constexpr const char* kMiniMapRing = "Textures/UI/minimapframe";
 constexpr float kRingInside = 0.875f;
 // A glyph's edge may touch a frame or another glyph; less than this much overlap is not a crossing.
 constexpr float kSlack = 0.5f;
+// A button's word stands this far inside the button's metal at either end: its shadow falls one
+// unit to the right, and at 1024 x 768 a pixel's rounding moves a letter by most of a unit, so a
+// word that only just clears the band is drawn on it.
+constexpr float kButtonClearance = 1.0f;
+// A picture drawn fainter than this over a text lets it be read (a glow, a hover's tint).
+constexpr float kSeeThrough = 0.5f;
 
 bool SweepMeet(const Box& a, const Box& b)
 {
@@ -104,6 +111,13 @@ struct Drawn {
     int32_t shader = -1;
     Box rect;
     float alpha = 1.0f;
+    // The widget that drew (null for the map's own drawing), and whether its menu is a window: a
+    // screen of a menu file that the in-game screen does not hold under every other.
+    const UIWidget* widget = nullptr;
+    bool window = false;
+    // A scrolling text box: how many lines its words make, and its height.
+    int32_t heldLines = -1;
+    float height = 0.0f;
 };
 
 // Records one frame of the screen text, naming each drawer; the world map's own names (drawn
@@ -117,11 +131,16 @@ public:
         if (drawn.drawer.empty())
             return;
         drawn.words = WideToNarrow(WString(shown));
+        Mark(drawn);
         if (const UIWidget* widget = gUISystem->drawing.widget) {
             drawn.source = gLocSystem->Translate(widget->displayText.empty() ? widget->text : WideToNarrow(widget->displayText));
             std::replace(drawn.source.begin(), drawn.source.end(), '\n', ' ');
             drawn.room = widget->size[0];
             drawn.font = widget->font.GetValue();
+            if (const auto* box = dynamic_cast<const UIText*>(widget)) {
+                drawn.heldLines = static_cast<int32_t>(box->lines.size());
+                drawn.height = widget->size[1];
+            }
         }
         for (const Box& line : lines)
             if (!line.IsEmpty())
@@ -136,7 +155,11 @@ public:
         drawn.drawer = Drawer();
         if (drawn.drawer.empty())
             return;
+        Mark(drawn);
         drawn.picture = PictureName(shader);
+        // The cursor is drawn over all, on purpose.
+        if (drawn.picture.rfind("Textures/cursors/", 0) == 0)
+            return;
         drawn.shader = shader;
         drawn.rect = {x0, y0, x1, y1};
         drawn.alpha = alpha;
@@ -147,6 +170,13 @@ public:
     bool mapOpen = false;
 
 private:
+    static void Mark(Drawn& drawn)
+    {
+        const UIMenu* menu = gUISystem->drawing.menu;
+        drawn.widget = gUISystem->drawing.widget;
+        drawn.window = menu && !menu->filePath.empty() && !menu->alwaysOnBottom;
+    }
+
     std::string Drawer() const
     {
         std::string name = DrawerName(gUISystem->drawing);
@@ -173,6 +203,7 @@ struct SweepFrame {
     Box outer;
     Box face;
     size_t order = 0;
+    bool button = false;
 };
 
 bool FrameOf(const Drawn& drawn, SweepFrame& frame)
@@ -187,6 +218,7 @@ bool FrameOf(const Drawn& drawn, SweepFrame& frame)
         float bandY = (drawn.rect.y1 - drawn.rect.y0) * static_cast<float>(picture.ring) / texture->GetHeight();
         frame.outer = drawn.rect;
         frame.face = {drawn.rect.x0 + bandX, drawn.rect.y0 + bandY, drawn.rect.x1 - bandX, drawn.rect.y1 - bandY};
+        frame.button = drawn.picture.rfind("Textures/UI/frame_button", 0) == 0;
         return true;
     }
     for (size_t side = 0; side < std::size(kTooltipEdges); ++side) {
@@ -259,18 +291,45 @@ private:
         bool ring = drawn.picture == kMiniMapRing;
         bool tooltip = drawn.drawer.rfind("HelpTop::", 0) == 0;
         bool face = ring || drawn.picture == kBackdrop || (framed && drawn.alpha > 0.5f) || tooltip;
-        if (!face)
+        if (!face) {
+            Covering(i);
             return;
+        }
         faces.push_back(i);
         for (auto it = shown.begin(); it != shown.end();) {
             const Box& line = it->line;
             bool meets = ring ? RingMeets(drawn.rect, line) : SweepMeet(line, drawn.rect);
-            bool world = all[it->index].drawer.rfind("HelpBottom::", 0) == 0 && drawn.drawer.rfind("InGame::", 0) != 0;
-            if (!meets || (!ring && SweepWithin(line, drawn.rect)) || tooltip || world) {
+            if (!meets || (!ring && SweepWithin(line, drawn.rect)) || tooltip || WorldUnderWindow(all[it->index], drawn)) {
                 it = meets ? shown.erase(it) : it + 1;
                 continue;
             }
             Fault("cut by " + drawn.drawer + ": " + Named(all[it->index]) + " " + SweepDescribe(line));
+            it = shown.erase(it);
+        }
+    }
+
+    // The tooltip of a thing of the world is drawn with the world, under the windows.
+    static bool WorldUnderWindow(const Drawn& text, const Drawn& picture)
+    {
+        return text.drawer.rfind("HelpBottom::", 0) == 0 && picture.window;
+    }
+
+    // Any other picture (an icon, a scroll bar, a text's backdrop, a help topic's button) drawn
+    // over letters of another widget's words hides them: the words lie under it.
+    void Covering(size_t i)
+    {
+        const Drawn& drawn = all[i];
+        if (drawn.alpha <= kSeeThrough || drawn.drawer.rfind("HelpTop::", 0) == 0)
+            return;
+        for (auto it = shown.begin(); it != shown.end();) {
+            const Drawn& text = all[it->index];
+            if ((text.widget && text.widget == drawn.widget) || !SweepMeet(it->line, drawn.rect) ||
+                WorldUnderWindow(text, drawn)) {
+                ++it;
+                continue;
+            }
+            Fault("under the picture of " + drawn.drawer + " (" + drawn.picture + "): " + Named(text) + " " +
+                  SweepDescribe(it->line));
             it = shown.erase(it);
         }
     }
@@ -298,15 +357,38 @@ private:
         for (const Box& line : drawn.lines) {
             if (line.x0 < -kSlack || line.y0 < -kSlack || line.x1 > 640.0f + kSlack || line.y1 > 480.0f + kSlack)
                 Fault("off the screen: " + name + " " + SweepDescribe(line));
-            for (const SweepFrame& frame : frames)
-                if (SweepMeet(line, frame.outer) && !SweepWithin(line, frame.face) && !OnLaterFace(frame, line, i))
+            for (const SweepFrame& frame : frames) {
+                if (!SweepMeet(line, frame.outer) || OnLaterFace(frame, line, i))
+                    continue;
+                if (!SweepWithin(line, frame.face))
                     Fault("on the frame of " + frame.drawer + ": " + name + " " + SweepDescribe(line));
+                else if (frame.button && (line.x0 - kButtonClearance < frame.face.x0 ||
+                                          line.x1 + kButtonClearance > frame.face.x1))
+                    Fault("on the border of the button " + frame.drawer + ": " + name + " " + SweepDescribe(line));
+            }
             for (const Shown& other : shown)
                 if (other.index != i && SweepMeet(line, other.line))
                     Fault("over " + Named(all[other.index]) + ": " + name + " " + SweepDescribe(line));
         }
         for (const Box& line : drawn.lines)
             shown.push_back({i, line});
+        HiddenLines(drawn);
+    }
+
+    // A scrolling text box that shows fewer of its lines than its height holds, measured by the
+    // drawn lines' own pitch: the reader scrolls for lines the box had room for.
+    void HiddenLines(const Drawn& drawn)
+    {
+        if (drawn.heldLines < 0)
+            return;
+        std::string words = drawn.words;
+        if (!words.empty() && words.back() == '\n')
+            words.pop_back();
+        auto showing = static_cast<int32_t>(std::count(words.begin(), words.end(), '\n')) + 1;
+        float pitch = MeasureTextA("A\nA", drawn.font).height - MeasureTextA("A", drawn.font).height;
+        if (drawn.heldLines > showing && pitch > 0.0f && static_cast<float>(showing + 1) * pitch <= drawn.height)
+            Fault("hides lines it has room for: " + Named(drawn) + StringFormat(" shows %d of %d lines of %.0f units in %.0f",
+                                                                                  showing, drawn.heldLines, pitch, drawn.height));
     }
 
     // A line break between two letters where the widget's own words have one word, which a line
@@ -361,12 +443,13 @@ protected:
 
     // Frames until the screen settles with the cursor at the point of the 640 x 480 screen given,
     // then one frame watched.
-    const std::vector<Drawn>& WatchFrame(int32_t cursorX, int32_t cursorY)
+    // The passing messages are cleared first, unless the screen's own message is to be seen.
+    const std::vector<Drawn>& WatchFrame(int32_t cursorX, int32_t cursorY, bool keepMessages = false)
     {
         PushMotion(cursorX * gGraphicsSystem->GetViewWidth() / 640, cursorY * gGraphicsSystem->GetViewHeight() / 480);
         Frames(3);
         SettleLoads();
-        if (gTextEvents)
+        if (gTextEvents && !keepMessages)
             gTextEvents->RemoveAll();
         watcher.all.clear();
         watcher.mapOpen = gWorldMap && gWorldMap->IsOpen();
@@ -379,9 +462,16 @@ protected:
     // One watched frame with the cursor off every window (or at the point given, to show its
     // tooltip). Each fault is kept once, under the first screen it was seen on; every menu shown
     // or drawing counts as opened.
-    void Measure(const std::string& screen, int32_t cursorX = 639, int32_t cursorY = 479)
+    void Measure(const std::string& screen, int32_t cursorX = 639, int32_t cursorY = 479, bool keepMessages = false)
     {
-        const std::vector<Drawn>& drawn = WatchFrame(cursorX, cursorY);
+        WatchFrame(cursorX, cursorY, keepMessages);
+        Judge(screen);
+    }
+
+    // The last watched frame judged: each fault kept once, under the first screen it was seen on.
+    void Judge(const std::string& screen)
+    {
+        const std::vector<Drawn>& drawn = watcher.all;
         for (const std::string& fault : SweepJudge(drawn).Faults())
             if (seen.insert(fault).second)
                 faults.push_back(screen + ": " + fault);
@@ -393,10 +483,10 @@ protected:
     }
 
     // Whether a tooltip box drawn in the last watched frame lies over the rectangle.
-    bool TooltipMeets(const Box& rectangle) const
+    bool TooltipMeets(const Box& rectangle, const std::string& box = "HelpTop::") const
     {
         for (const Drawn& drawn : watcher.all)
-            if (drawn.drawer.rfind("HelpTop::", 0) == 0 && drawn.lines.empty() && SweepMeet(drawn.rect, rectangle))
+            if (drawn.drawer.rfind(box, 0) == 0 && drawn.lines.empty() && SweepMeet(drawn.rect, rectangle))
                 return true;
         return false;
     }
@@ -545,18 +635,7 @@ protected:
         WorldPos stood = person->position;
         // The ground point that the screen shows under the map's buttons, a townsperson's height
         // below the recruits' button.
-        WorldPos spot = HostPlayer()->position;
-        float best = 1e9f;
-        for (float dx = -900.0f; dx <= 900.0f; dx += 10.0f)
-            for (float dy = -900.0f; dy <= 900.0f; dy += 10.0f) {
-                WorldPos at = HostPlayer()->position.Offset(Vector2{dx, dy});
-                Vector2 screen = Client::WorldToScreen(at, true);
-                float miss = std::abs(screen.x - 590.0f) + std::abs(screen.y - 250.0f);
-                if (miss < best) {
-                    best = miss;
-                    spot = at;
-                }
-            }
+        WorldPos spot = GroundUnder(590.0f, 250.0f);
         person->SetPosition(spot);
         Frames(4);
         const EntityClient* shown = gGameClient->GetEntity(person->entityNumber);
@@ -570,10 +649,201 @@ protected:
         Frames(3);
     }
 
-    // The relations screen's pages, each by the command its buttons run.
+    // The ground point that the screen shows nearest the point of the 640 x 480 screen given.
+    static WorldPos GroundUnder(float x, float y)
+    {
+        WorldPos spot = HostPlayer()->position;
+        float best = 1e9f;
+        for (float dx = -900.0f; dx <= 900.0f; dx += 10.0f)
+            for (float dy = -900.0f; dy <= 900.0f; dy += 10.0f) {
+                WorldPos at = HostPlayer()->position.Offset(Vector2{dx, dy});
+                Vector2 screen = Client::WorldToScreen(at, true);
+                float miss = std::abs(screen.x - x) + std::abs(screen.y - y);
+                if (miss < best) {
+                    best = miss;
+                    spot = at;
+                }
+            }
+        return spot;
+    }
+
+    // A help topic's button shown, and a townsperson set down below it, lower step by step until
+    // the tooltip of the person under the cursor lies over the button, the button drawn in that
+    // frame (it blinks): the tooltip stands over the button.
+    void SweepATooltipOverAHelpButton()
+    {
+        CloseWindows();
+        Run("addHelpTopic Welcome");
+        UIMenu* buttonMenu = gUISystem->FindMenu("WelcomeButton");
+        ASSERT_TRUE(buttonMenu && buttonMenu->IsShown() && !buttonMenu->GetWidgets().empty());
+        const UIWidget& button = *buttonMenu->GetWidgets().front();
+        Vector2 corner = button.GetScreenPosition();
+        Box place{corner.x, corner.y, corner.x + button.size[0], corner.y + button.size[1]};
+        auto* person = dynamic_cast<Actor*>(gGame->GetTownNpc(NpcType::Apothecary));
+        ASSERT_NE(person, nullptr);
+        WorldPos stood = person->position;
+        bool over = false;
+        for (float y = place.y1 + 40.0f; y < 300.0f && !over; y += 20.0f) {
+            person->SetPosition(GroundUnder((place.x0 + place.x1) / 2.0f, y));
+            Frames(4);
+            const EntityClient* shown = gGameClient->GetEntity(person->entityNumber);
+            int32_t px = 0;
+            int32_t py = 0;
+            if (!shown || !FindPickPoint(*shown, px, py))
+                continue;
+            for (int tries = 0; tries < 8 && !over; ++tries) {
+                WatchFrame(px, py);
+                over = TooltipMeets(place, "HelpBottom::") && Drew(buttonMenu->name);
+            }
+        }
+        EXPECT_TRUE(over) << "a townsperson's tooltip lay over the help topic's button";
+        if (over)
+            Judge("a townsperson's tooltip over a help topic's button");
+        person->SetPosition(stood);
+        Frames(3);
+    }
+
+    // Whether the menu drew anything in the last watched frame.
+    bool Drew(const std::string& menu) const
+    {
+        return std::any_of(watcher.all.begin(), watcher.all.end(),
+                           [&menu](const Drawn& drawn) { return drawn.drawer.rfind(menu + "::", 0) == 0; });
+    }
+
+    // The middle of the level's square on the open map, in the 640 x 480 units of the screen.
+    static Vector2 SquareMiddle(int32_t level)
+    {
+        Vector2 at = gWorldMap->MapPosition(level, Vector2{0.0f, 0.0f}, true, true);
+        return {at.x * 640.0f / static_cast<float>(gGraphicsSystem->GetViewWidth()),
+                at.y * 480.0f / static_cast<float>(gGraphicsSystem->GetViewHeight())};
+    }
+
+    // The open map dragged with the mouse until the middle of one of the levels it knows lies at
+    // the point of the 640 x 480 screen given: a small drag along each axis measures how the map
+    // follows (it moves only as far as its scroll bars go), each further drag is aimed by that.
+    // False when no known level can be brought there.
+    bool DragALevelTo(const Vector2& target)
+    {
+        std::vector<int32_t> known;
+        for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level)
+            if (gWorldMap->FindLevel(level) && gWorldMap->IsLevelShown(level))
+                known.push_back(level);
+        // Measured once: the map follows a drag alike each time it opens.
+        constexpr float kProbe = 8.0f;
+        std::array<Vector2, 2>& follows = mapFollows;
+        for (int axis = 0; axis < 2; ++axis)
+            for (float sign : {1.0f, -1.0f}) {
+                if (std::abs(follows[static_cast<size_t>(axis)].x) + std::abs(follows[static_cast<size_t>(axis)].y) > 0.0f)
+                    break;
+                Vector2 before = SquareMiddle(0);
+                DragMap(axis == 0 ? sign * kProbe : 0.0f, axis == 1 ? sign * kProbe : 0.0f);
+                Vector2 moved = SquareMiddle(0) - before;
+                if (std::abs(moved.x) + std::abs(moved.y) > 0.5f) {
+                    follows[static_cast<size_t>(axis)] = {moved.x * sign / kProbe, moved.y * sign / kProbe};
+                    break;
+                }
+            }
+        float det = follows[0].x * follows[1].y - follows[0].y * follows[1].x;
+        if (std::abs(det) < 1e-3f)
+            return false;
+        // The map scrolls by whole steps of several units.
+        auto near = [&target](int32_t level) {
+            Vector2 miss = target - SquareMiddle(level);
+            return std::max(std::abs(miss.x), std::abs(miss.y)) < 8.0f;
+        };
+        for (int32_t level : known) {
+            for (int step = 0; step < 6; ++step) {
+                if (near(level))
+                    return true;
+                Vector2 miss = target - SquareMiddle(level);
+                float dx = (miss.x * follows[1].y - miss.y * follows[1].x) / det;
+                float dy = (follows[0].x * miss.y - follows[0].y * miss.x) / det;
+                DragMap(std::clamp(dx, -250.0f, 250.0f), std::clamp(dy, -180.0f, 180.0f));
+            }
+            if (near(level))
+                return true;
+        }
+        return false;
+    }
+
+    // A left press on the open map at its middle, the cursor moved by the distance given while
+    // held, and let go.
+    void DragMap(float dx, float dy)
+    {
+        int32_t x0 = 320 * gGraphicsSystem->GetViewWidth() / 640;
+        int32_t y0 = 260 * gGraphicsSystem->GetViewHeight() / 480;
+        int32_t x1 = static_cast<int32_t>((320.0f + dx) * static_cast<float>(gGraphicsSystem->GetViewWidth()) / 640.0f);
+        int32_t y1 = static_cast<int32_t>((260.0f + dy) * static_cast<float>(gGraphicsSystem->GetViewHeight()) / 480.0f);
+        PushMotion(x0, y0);
+        Frame();
+        PushButton(true, x0, y0);
+        Frame();
+        PushMotion(x1, y1);
+        Frames(2);
+        PushButton(false, x1, y1);
+        Frames(2);
+    }
+
+    // The world map as the M key opens it with the levels of the town's depth known, and with a
+    // level dragged under each thing of the interface that stays over the map (its scroll bars and
+    // heading, the in-game screen's buttons and bar); then the map the covenant gate opens for
+    // travel, with a level dragged under its hint.
+    void SweepTheWorldMap()
+    {
+        CloseWindows();
+        // The levels of the town's depth known, as after a journey through them: each is named on
+        // the map, and the map scrolls over all of them.
+        int32_t middle = gWorldMap->GetMapSide() / 2;
+        for (int32_t level = 1; level < gWorld->GetLevelCount(); ++level)
+            if (gWorldMap->IsLevelShown(level))
+                gWorldMap->SetExploredPixel(level, middle, middle, 255);
+        Tap(SDL_SCANCODE_M);
+        ASSERT_TRUE(gWorldMap->IsOpen());
+        Measure("the world map, the levels of the town's depth known");
+        const std::pair<Vector2, const char*> spots[] = {
+            {{628.0f, 290.0f}, "under the map's scroll bar"},
+            {{578.0f, 162.0f}, "under the in-game screen's buttons"},
+            {{320.0f, 40.0f}, "under the map's heading"},
+            {{320.0f, 452.0f}, "on the in-game screen's bar"}};
+        for (const auto& [spot, where] : spots) {
+            bool there = DragALevelTo(spot);
+            EXPECT_TRUE(there) << "a level dragged " << where;
+            if (there)
+                Measure(std::string("the world map, a level's name ") + where);
+        }
+        CloseWindows();
+        Frames(2);
+        // The hint the travel map opens with, a level's middle dragged under it while it shows.
+        bool hinted = false;
+        for (int attempt = 0; attempt < 2 && !hinted; ++attempt) {
+            ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate());
+            Frames(1);
+            const TextEvents::Record* hint = nullptr;
+            for (const TextEvents::Record& record : gTextEvents->GetRecords())
+                if (record.text == "$$WorldMapChooseGate$$")
+                    hint = &record;
+            ASSERT_NE(hint, nullptr);
+            DragALevelTo({hint->x + hint->width / 2.0f, hint->y + hint->height / 2.0f});
+            WatchFrame(639, 479, true);
+            // Its first words, however the lines break.
+            std::string words = gLocSystem->Translate("$$WorldMapChooseGate$$").substr(0, 10);
+            hinted = std::any_of(watcher.all.begin(), watcher.all.end(),
+                                 [&words](const Drawn& drawn) { return drawn.words.rfind(words, 0) == 0; });
+            if (hinted)
+                Judge("the world map at the covenant gate, a level under its hint");
+            CloseWindows();
+            Frames(2);
+        }
+        EXPECT_TRUE(hinted) << "the travel map's hint seen with a level under it";
+    }
+
+    // The relations screen's pages, each by the command its buttons run; a rival of great
+    // influence, whose tax runs to three figures.
     void SweepRelations()
     {
         CloseWindows();
+        gGame->GetCovenant(1)->statistics.Set(CovenantStat::InfluenceWorld, 1000000);
+        Frames(4);
         Tap(SDL_SCANCODE_R);
         auto* relations = dynamic_cast<UIRelationsMenu*>(gUISystem->FindMenu("CovenantRelations"));
         ASSERT_TRUE(relations && relations->IsShown());
@@ -631,6 +901,8 @@ protected:
         Measure("model viewer");
         Run("modelEditor 0");
         ASSERT_NO_FATAL_FAILURE(SweepAWorldTooltip());
+        ASSERT_NO_FATAL_FAILURE(SweepTheWorldMap());
+        ASSERT_NO_FATAL_FAILURE(SweepATooltipOverAHelpButton());
         SweepTheRest(true);
         CloseWindows();
         Run("addHelpTopic Welcome");
@@ -650,6 +922,8 @@ protected:
     }
 
     SweepWatcher watcher;
+    // How far the open map's middle moves for a unit's drag across and down.
+    std::array<Vector2, 2> mapFollows{};
     std::vector<std::string> faults;
     int32_t goodsHovered = 0;
     std::vector<std::string> untold;

@@ -277,6 +277,30 @@ TEST_F(ShippedScreensInTheWorld, TheHousesBookshelfOpensTheShelfAndATomeDraggedO
     EXPECT_FALSE(Shown("Bookshelf"));
 }
 
+// The house tour sends a newcomer to each of the house's three stashes: each stands as a model the
+// client draws. Without one they answered a click but could not be seen.
+TEST_F(ShippedScreensInTheWorld, TheHousesStashesAreDrawn)
+{
+    for (const char* record : {"ObjectCovenantStash", "ObjectBookshelf", "ObjectPlayerStash"}) {
+        SCOPED_TRACE(record);
+        Stash* stash = nullptr;
+        for (int32_t number = 0; number < GameServices::kMaxEntities && !stash; ++number) {
+            auto* found = dynamic_cast<Stash*>(gGame->GetEntity(number));
+            if (found && found->GetEntry() && found->GetEntry()->GetName() == record)
+                stash = found;
+        }
+        ASSERT_NE(stash, nullptr) << "the house holds it";
+        Local()->Teleport(stash->position.Offset(Vector2{60.0f, 60.0f}));
+        const EntityClient* shown = nullptr;
+        FramesUntil([&] {
+            shown = gGameClient->GetEntity(stash->entityNumber);
+            return shown && shown->GetLoadedModel();
+        }, 40);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_NE(shown->GetLoadedModel(), nullptr) << "the client has no model to draw";
+    }
+}
+
 // A pedestal of the own house opens the house's window with the inventory beside it; a relic
 // dragged from a carried bag onto a relic place is set in the covenant's house by the world host.
 TEST_F(ShippedScreensInTheWorld, TheOwnPedestalOpensTheHouseAndARelicDraggedOntoItStays)

@@ -8,10 +8,12 @@
 #include "core/Vector.h"
 #include "entities/SkillList.h"
 #include "render/TextEvents.h"
+#include "rules/RulesEnums.h"
 #include "rules/skills/SkillDefinition.h"
 #include "ui/widgets/UISkillSlot.h"
 #include "ui/widgets/UIUseSlot.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -57,11 +59,14 @@ protected:
     }
 
     // The Cleave dragged from the skills window onto the bar's third place, the window shut again.
-    bool CleaveOnTheBar()
+    bool CleaveOnTheBar() { return EnemySkillOnTheBar("$$SkillWardenCleave$$"); }
+
+    // The same for the first known skill for enemies (KnownEnemySkill); false when there is none.
+    bool EnemySkillOnTheBar(const std::string& wanted = "")
     {
         Tap(SDL_SCANCODE_S);
         Frames(2);
-        UISkillSlot* source = KnownEnemySkill("$$SkillWardenCleave$$");
+        UISkillSlot* source = KnownEnemySkill(wanted);
         if (!source)
             return false;
         Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
@@ -214,13 +219,8 @@ TEST_F(SkillBarEndToEnd, TheCleavesKeyTurnsAStandingPlayerToAGoblinOnAnySideAndH
 // chosen is no target the use takes.
 TEST_F(SkillBarEndToEnd, AHeldUseTurnsThePlayerOnlyWhileItStandsAndOnlyToAnEnemy)
 {
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
-    UISkillSlot* source = KnownEnemySkill();
-    ASSERT_NE(source, nullptr);
-    Drag(*source, *gUISystem->FindWidgetByPath("InGame::UseSlot2"));
-    Tap(SDL_SCANCODE_S);
-    Frames(2);
+    ASSERT_TRUE(EnemySkillOnTheBar());
+
     ClearTheStage();
     Frames(2);
     // A way over open ground: the screen points of the walks along it (and one beside the player
@@ -303,6 +303,62 @@ TEST_F(SkillBarEndToEnd, AHeldUseTurnsThePlayerOnlyWhileItStandsAndOnlyToAnEnemy
     Tap(SDL_SCANCODE_3);
     Frames(4);
     EXPECT_EQ(Local()->facing, stood) << "the key turned the player to the corpse";
+}
+
+// A living townsperson left chosen is no enemy either: the weaponsmith chosen by a click (its
+// window shut again), then the player walked off from it by a click on the ground; the key with
+// nothing under the cursor leaves the player facing away from it, as it stood.
+TEST_F(SkillBarEndToEnd, AHeldUseLeavesThePlayerFacingAwayFromALivingTownspersonChosen)
+{
+    ASSERT_TRUE(EnemySkillOnTheBar());
+    auto* smith = dynamic_cast<Actor*>(gGame->GetTownNpc(NpcType::VendorWeapon));
+    ASSERT_NE(smith, nullptr);
+    EntityClient* townsperson = BesideThePlayer(*smith);
+    ASSERT_NE(townsperson, nullptr);
+    ClickOn(*townsperson);
+    FramesUntil([] { return Shown("VendorMenu") || Shown("VendorMenuWithQuests"); }, 80);
+    ASSERT_TRUE(Shown("VendorMenu") || Shown("VendorMenuWithQuests"));
+    // The inventory opened beside the trader's window shuts first.
+    for (int i = 0; i < 3 && (Shown("VendorMenu") || Shown("VendorMenuWithQuests")); ++i)
+        Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_FALSE(Shown("VendorMenu") || Shown("VendorMenuWithQuests"));
+    ASSERT_FALSE(Shown("Inventory"));
+    {
+        Vector2 away = smith->position.DeltaTo(HostPlayer()->position);
+        away = away * (1.0f / std::max(0.01f, std::sqrt(away.x * away.x + away.y * away.y)));
+        // Open ground away from the smith, straight back or at most square to it.
+        std::array<int32_t, 2> ground{-1, -1};
+        for (float turn : {0.0f, 0.7854f, -0.7854f, 1.5708f, -1.5708f}) {
+            Vector2 way{away.x * std::cos(turn) - away.y * std::sin(turn), away.x * std::sin(turn) + away.y * std::cos(turn)};
+            Vector2 at = Client::WorldToScreen(Local()->GetPosition().Offset(way * 90.0f), true);
+            auto x = static_cast<int32_t>(at.x);
+            auto y = static_cast<int32_t>(at.y);
+            if (ground[0] < 0 && x > 20 && x < 620 && y > 20 && y < 380 && !Client::PickEntityAt(x, y, Local()))
+                ground = {x, y};
+        }
+        ASSERT_GE(ground[0], 0) << "no open ground away from the smith";
+        ClickAt(ground[0], ground[1]);
+        FramesUntil([] { return !Local()->IsMoving(); }, 120);
+        Frames(2);
+        ASSERT_EQ(Local()->GetInteractionMode(), 0) << "a click on the ground";
+        ASSERT_EQ(Local()->GetInteractionTarget(), townsperson);
+        ASSERT_TRUE(townsperson->IsAlive());
+        Vector2 toSmith = Local()->GetPosition().DeltaTo(townsperson->position);
+        int32_t stood = Local()->facing;
+        ASSERT_NE(stood, AngleToDirection(Vector2Angle(toSmith))) << "walked off, it faces away";
+        bool clear = false;
+        for (auto [x, y] : {std::array<int32_t, 2>{60, 60}, {580, 60}, {60, 340}, {580, 340}})
+            if (!clear) {
+                PushMotion(x, y);
+                Frames(2);
+                clear = gClientApp->GetHoverEntity() == nullptr;
+            }
+        ASSERT_TRUE(clear) << "no point of the screen's corners lies on nothing";
+        ASSERT_EQ(Local()->facing, stood);
+        Tap(SDL_SCANCODE_3);
+        Frames(4);
+        EXPECT_EQ(Local()->facing, stood) << "the key turned the player to the townsperson";
+    }
 }
 
 // An item picked up from the bag goes back to its cell when the bag's window closes, and a skill

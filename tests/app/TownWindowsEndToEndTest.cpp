@@ -6,6 +6,7 @@
 #include "core/LocSystem.h"
 #include "entities/Actor.h"
 #include "entities/Player.h"
+#include "render/TextEvents.h"
 #include "render/TextMeasure.h"
 #include "rules/RulesEnums.h"
 #include "server/Game.h"
@@ -134,6 +135,8 @@ TEST_F(TownWindowsEndToEnd, TheWorkOnOfferInATownspersonsWindowFitsItsRows)
 // nothing a player could click started the tutorial. The recruit's window offers to join; the
 // tutor's offers its lessons and its leave, each drawn and fitting its button, below a line read
 // whole, and the lessons start the tutorial's first step for the player through the world host.
+// A lesson done went back to nobody, so the tutorial stalled after its first: the tutor clicked
+// with it done shows its hand-in window, whose button hands it in and brings the next lesson.
 TEST_F(TownWindowsEndToEnd, TheRecruitOffersToJoinAndTheTutorItsLessons)
 {
     auto* tutor = dynamic_cast<Actor*>(gGame->GetTutor());
@@ -186,6 +189,58 @@ TEST_F(TownWindowsEndToEnd, TheRecruitOffersToJoinAndTheTutorItsLessons)
     // A restart ends the tutorial that was before it, tutor and all; the lessons have one again.
     FramesUntil([] { return gGame->GetTutor() != nullptr; });
     EXPECT_NE(gGame->GetTutor(), nullptr) << "a tutor stands in town for the lessons";
+
+    // The first lesson shows itself, and is done already: a newcomer holds a weapon.
+    Quest* arm = firstStep();
+    ASSERT_NE(arm, nullptr);
+    int32_t armNumber = arm->questId;
+    EXPECT_TRUE(Shown("Quests")) << "the new lesson opens the quest window";
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(HostPlayer()->IsQuestComplete(armNumber));
+    std::string titleToken = arm->BuildTitle(HostPlayer()->position.level, false);
+    std::string title = gLocSystem->Translate(titleToken);
+    std::string news = gLocSystem->Translate(MakeLocToken("QuestSolved", "%s", titleToken.c_str()));
+    // The new tutor set down west of the player: the one sent away still fades out to the east.
+    tutor = dynamic_cast<Actor*>(gGame->GetTutor());
+    ASSERT_NE(tutor, nullptr);
+    tutor->SetPosition(HostPlayer()->position.Offset(Vector2{-60.0f, 0.0f}));
+    Frames(4);
+    EntityClient* shown = gGameClient->GetEntity(tutor->entityNumber);
+    ASSERT_NE(shown, nullptr);
+    ASSERT_TRUE(ClickUntilShown(*shown, "SolveQuest")) << "the tutor takes back its lesson";
+    Frames(2);
+    const UIWidget* quest = gUISystem->FindWidgetByPath("SolveQuest::Quest");
+    ASSERT_NE(quest, nullptr);
+    EXPECT_EQ(gLocSystem->Translate(quest->BuildText(quest->textSource)).rfind(title, 0), 0u)
+        << "its title heads the window";
+    TargaImage handIn = Screenshot();
+    EXPECT_GT(BrightPixels(handIn, 152, 96, 488, 118), 40) << "the lesson's title is not drawn";
+    ClickOn(*gUISystem->FindWidgetByPath("SolveQuest::HandIn"));
+    auto nextStep = [] {
+        for (const auto& step : gGame->GetQuests().GetList())
+            if (step && step->type == QuestType::TutorialGetQuest && HostPlayer()->HasQuest(step->questId))
+                return true;
+        return false;
+    };
+    FramesUntil(nextStep);
+    EXPECT_FALSE(HostPlayer()->HasQuest(armNumber)) << "handed in";
+    EXPECT_TRUE(nextStep()) << "the next lesson follows";
+    // The player is told: the news of the lesson solved, and the next one in its window.
+    auto toldSolved = [&news] {
+        for (const TextEvents::Record& record : gTextEvents->GetRecords())
+            if (gLocSystem->Translate(record.text) == news)
+                return true;
+        return false;
+    };
+    FramesUntil([&] { return Shown("Quests") && toldSolved(); });
+    EXPECT_TRUE(toldSolved()) << "no news of the lesson handed in";
+    EXPECT_FALSE(Shown("SolveQuest"));
+    EXPECT_TRUE(Shown("Quests")) << "the next lesson opens the quest window";
+    const UIWidget* body = gUISystem->FindWidgetByPath("Quests::Body");
+    ASSERT_NE(body, nullptr);
+    EXPECT_NE(body->BuildText(body->textSource).find("QuestTextTutorialGetQuest"), std::string::npos)
+        << "the window tells the next lesson: " << body->BuildText(body->textSource);
+    Screenshot();
 }
 
 // A would-be recruit's trial and a creature's work are offered in lists of their own windows,

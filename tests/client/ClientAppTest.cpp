@@ -188,11 +188,23 @@ public:
 // draw adds no light: each entity's light joined the frame's lights once, in its own update.
 TEST_F(ClientAppTest, TheEntityPassesTakeThePlayersBodyFirstThenTheTableInOrderOnlyInAGame)
 {
-    PosixPlatformSystem platform(std::filesystem::temp_directory_path().string());
-    gPlatformSystem = &platform;
-    LightingSystem lighting;
-    lighting.SetMaxLights(16);
-    gLightingSystem = &lighting;
+    // In the systems' slots while the test runs, and out of them however the test ends.
+    struct SystemsInPlace {
+        SystemsInPlace() : platform(std::filesystem::temp_directory_path().string())
+        {
+            gPlatformSystem = &platform;
+            lighting.SetMaxLights(16);
+            gLightingSystem = &lighting;
+        }
+        ~SystemsInPlace()
+        {
+            gLightingSystem = nullptr;
+            gPlatformSystem = nullptr;
+        }
+        PosixPlatformSystem platform;
+        LightingSystem lighting;
+    } slots;
+    LightingSystem& lighting = slots.lighting;
     RecordingGraphicsDevice device;
     WorldView view(device);
     EntityOrderCanvas canvas;
@@ -242,8 +254,6 @@ TEST_F(ClientAppTest, TheEntityPassesTakeThePlayersBodyFirstThenTheTableInOrderO
     EXPECT_EQ(lit(), tableOrder) << "each light once, in table order, by the entities' own update";
 
     app->SetOverlayCanvas(nullptr);
-    gLightingSystem = nullptr;
-    gPlatformSystem = nullptr;
 }
 
 // Every autosave of a game (the timed one, the one after a sale or a purchase and the one before

@@ -55,9 +55,17 @@ TEST_F(PlayerClientFrame, TheSightGridsCentreWhereTheFramesWalkLeftTheMoveTarget
 // player's: the player's own light, added last, still shines in a place kept beyond them.
 TEST_F(PlayerClientFrame, ThePlayersOwnLightShinesWhenTheOrdinaryLightsAreFull)
 {
-    LightingSystem lighting;
-    lighting.SetMaxLights(16);
-    gLightingSystem = &lighting;
+    // In the system's slot while the test runs, and out of it however the test ends.
+    struct LightingInPlace {
+        LightingInPlace()
+        {
+            lighting.SetMaxLights(16);
+            gLightingSystem = &lighting;
+        }
+        ~LightingInPlace() { gLightingSystem = nullptr; }
+        LightingSystem lighting;
+    } slot;
+    LightingSystem& lighting = slot.lighting;
     std::vector<float> distances;
     for (int i = 0; i < 18; ++i)
         distances.push_back(40.0f + 12.0f * static_cast<float>(i));
@@ -86,7 +94,6 @@ TEST_F(PlayerClientFrame, ThePlayersOwnLightShinesWhenTheOrdinaryLightsAreFull)
     }
     EXPECT_EQ(ordinary, 16) << "the ordinary lights are full";
     EXPECT_EQ(players, 1) << "the player's own light";
-    gLightingSystem = nullptr;
 }
 
 } // namespace

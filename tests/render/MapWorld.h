@@ -95,6 +95,7 @@ public:
         out = legend;
         return true;
     }
+    void GetCoveredRects(std::vector<std::array<float, 4>>& out) const override { out = covered; }
 
     bool shown = false;
     std::array<std::array<int32_t, 2>, 2> ranges{};
@@ -102,6 +103,7 @@ public:
     std::array<float, 2> scrolled{};
     std::array<float, 4> rect{0.0f, 0.0f, 128.0f, 128.0f};
     MapLegendLayout legend{24.0f, 320.0f, 14.0f, 10.0f, 14.0f, ""};
+    std::vector<std::array<float, 4>> covered;
 };
 
 // Levels (column, row) of the grid have index row x columns + column, each joined open to its

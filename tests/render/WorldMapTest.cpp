@@ -1,4 +1,4 @@
-// WorldMapTest -- the explored amounts raised round the player (reach, sight, never lowered, across level edges, a new world), the smoothing, and the open map's pins (connection gates among them, a map file's far gates refused), hover, re-centring, drag and travel clicks over a fake client.
+// WorldMapTest -- the explored amounts raised round the player (reach, sight, never lowered, across level edges, a new world), the smoothing, the open map's pins (connection gates among them, a map file's far gates refused), hover, re-centring, drag and travel clicks over a fake client, and where a level's name finds room beside the interface.
 #include "render/MapWorld.h"
 
 #include <cfloat>
@@ -480,4 +480,43 @@ TEST_F(WorldMapDraw, ClearMapForgetsOnlyTheCurrentLevelAndGatesAreRecorded)
     ASSERT_EQ(level1->connectionGates.size(), 3u);
     EXPECT_EQ(level1->connectionGates[0].level, -1);
     EXPECT_EQ(level1->connectionGates[2].y, 60.0f);
+}
+
+// A level's name moved clear of what the interface draws over the map, the shortest way, on the
+// screen: the shipped map's heading, level-wide scroll bar, upright scroll bar and the in-game
+// screen's buttons and bar.
+TEST(WorldMapNamePlace, ANameMovesTheShortestWayClearOfTheInterfaceAndStaysOnTheScreen)
+{
+    using Box = std::array<float, 4>;
+    const std::vector<Box> shipped = {{220.0f, 6.0f, 420.0f, 32.0f},   {4.0f, 36.0f, 512.0f, 52.0f},
+                                      {620.0f, 204.0f, 636.0f, 376.0f}, {518.0f, 124.0f, 636.0f, 200.0f},
+                                      {0.0f, 436.0f, 640.0f, 480.0f}};
+    struct Case {
+        const char* what;
+        Box start;
+        bool placed;
+        Box at;
+    };
+    const Case cases[] = {
+        {"in the open, where it is", {200.0f, 240.0f, 400.0f, 260.0f}, true, {200.0f, 240.0f, 400.0f, 260.0f}},
+        // Up clear of the bar lands on the heading, and back down on the bar: below the bar.
+        {"on the level-wide bar under the heading", {220.0f, 26.0f, 420.0f, 46.0f}, true, {220.0f, 52.0f, 420.0f, 72.0f}},
+        {"under the upright bar", {530.0f, 280.0f, 730.0f, 300.0f}, true, {420.0f, 280.0f, 620.0f, 300.0f}},
+        // Kept on the screen first, then above the buttons: nearer than left of them.
+        {"under the buttons", {480.0f, 150.0f, 680.0f, 170.0f}, true, {440.0f, 104.0f, 640.0f, 124.0f}},
+        {"on the in-game bar", {100.0f, 440.0f, 300.0f, 460.0f}, true, {100.0f, 416.0f, 300.0f, 436.0f}},
+        {"off the screen's left edge", {-50.0f, 240.0f, 150.0f, 260.0f}, true, {0.0f, 240.0f, 200.0f, 260.0f}},
+        {"wider than the screen", {-10.0f, 240.0f, 650.0f, 260.0f}, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Box box = c.start;
+        ASSERT_EQ(WorldMap::PlaceClear(shipped, box), c.placed);
+        if (c.placed) {
+            EXPECT_EQ(box, c.at);
+        }
+    }
+    // Boxed in on every side within a few moves: no place.
+    Box box{300.0f, 200.0f, 340.0f, 220.0f};
+    EXPECT_FALSE(WorldMap::PlaceClear({{0.0f, 0.0f, 640.0f, 230.0f}, {0.0f, 230.0f, 640.0f, 480.0f}}, box));
 }

@@ -1,8 +1,9 @@
-// ShippedPlayTest -- the shipped game with its rivals, played by a client that joined through the datagram queue: a death's debt and soul stone by who killed, the stones kept by the world save, the tutorial's bargain done by a deal the player's covenant makes, the tutorial restarted and skipped, and a rival's leader rising back on its adventure level.
+// ShippedPlayTest -- the shipped game with its rivals, played by a client that joined through the datagram queue: a death's debt and soul stone by who killed, the stones kept by the world save, the tutorial's bargain done by a deal the player's covenant makes, the tutorial restarted and skipped, the tutorial played lesson by lesson to its end, and a rival's leader rising back on its adventure level.
 #include "server/WorldSaveWorld.h"
 
 #include "core/FileSystem.h"
 #include "covenants/ActorCovenant.h"
+#include "covenants/PlayerCovenant.h"
 #include "covenants/Recruit.h"
 #include "entities/CombatSystem.h"
 #include "entities/SoulStone.h"
@@ -99,6 +100,41 @@ protected:
             if (list[i] && list[i]->type == type)
                 return static_cast<int32_t>(i);
         return -1;
+    }
+
+    // The tutorial's steps in the game's list.
+    int32_t CountTutorialSteps() const
+    {
+        const auto& list = game->GetQuests().GetList();
+        return static_cast<int32_t>(std::count_if(list.begin(), list.end(), [](const std::unique_ptr<Quest>& quest) {
+            return quest && ((quest->type >= QuestType::TutorialEquipWeapon &&
+                              quest->type <= QuestType::TutorialCovenantTrade) ||
+                             quest->type == QuestType::TutorialGetQuest);
+        }));
+    }
+
+    // The tutors in the entity table, a fading one too.
+    int32_t CountTutors() const
+    {
+        int32_t count = 0;
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+            if (const Entity* entity = game->GetEntity(number); entity && entity->GetNpcType() == NpcType::Tutor)
+                ++count;
+        return count;
+    }
+
+    // The game's tutor, after a few frames for the step that places it.
+    Entity* TutorOnceThere()
+    {
+        for (int32_t frame = 0; frame < 5 && !game->GetTutor(); ++frame)
+            Frame(50);
+        return game->GetTutor();
+    }
+
+    void StepSeconds(int32_t seconds)
+    {
+        for (int32_t step = 0; step < seconds * 20; ++step)
+            game->Update(0.05f);
     }
 
     // Steps until the actor stands again, at most the minutes given: the teleport effects shown in
@@ -210,6 +246,126 @@ TEST_F(ShippedPlay, TheTutorialsBargainIsDoneByADealThePlayersCovenantMakes)
     EXPECT_TRUE(player->HasQuest(next));
 }
 
+// The shipped tutorial played from the tutor's "Show me the way" to its end by its client, as a
+// newcomer does: each lesson is not taken back before its acts (modes, targets and lines sent
+// through the connection), is done by them, shows on the tutor's offers, is handed in there
+// ("solveQuest", as the hand-in window sends it) with its news and pay, and brings the next; the
+// bargain hands itself in by the deal; the last ends the tutorial and the tutor goes. Mended: the
+// lessons went back to nobody, so the chain stalled after its first, and the house tour counted
+// five of its six places.
+TEST_F(ShippedPlay, TheTutorialIsPlayedLessonByLessonToItsEndEachHandedInAtTheTutor)
+{
+    using namespace QuestType;
+    PlayerCovenant* mine = CovenantOf(player);
+    const float cell = gameData.GetTuning().gridSize.x;
+    // What the client does: beside the entity, in the mode with it as target, the line sent; no
+    // entity is a line sent where the player stands.
+    struct Act {
+        const Entity* entity;
+        int32_t mode;
+        std::string line;
+    };
+    auto act = [&](const Act& a) {
+        if (a.entity)
+            player->SetPosition(a.entity->position.Offset(Vector2{cell, 0.0f}));
+        NetClientUpdate update = UpdateAt(player->position);
+        if (!a.line.empty())
+            update.lines.push_back(a.line);
+        update.interactionMode = a.mode;
+        update.target = a.entity ? a.entity->entityNumber : -1;
+        SendUpdate(client, update);
+        Frame(50);
+    };
+    auto house = [&](std::string_view record) -> Entity* {
+        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
+            if (Entity* entity = game->GetEntity(number); entity && entity->covenantIndex == mine->index &&
+                                                          entity->GetEntry()->GetName() == record)
+                return entity;
+        return nullptr;
+    };
+    auto held = [&](int32_t type) {
+        int32_t number = FindQuestOfType(type);
+        return number != -1 && player->HasQuest(number) ? number : -1;
+    };
+    auto town = [&](int32_t type) { return dynamic_cast<Actor*>(game->GetTownNpc(type)); };
+    ASSERT_NE(TutorOnceThere(), nullptr) << "a newcomer's town has its tutor";
+    act({game->GetTutor(), 24, "RestartTutorial"});
+    // The restart sends the tutor before it away and brings another; the first is let go.
+    StepSeconds(6);
+    ASSERT_EQ(CountTutors(), 1);
+    // The work of the first quest giver that has some, once the world's first quests are out.
+    Act work{nullptr, 0, ""};
+    for (int32_t type = NpcType::Warmaster; type <= NpcType::Steward && !work.entity; ++type) {
+        std::vector<int32_t> offered;
+        town(type)->GetOfferedQuests(offered);
+        if (!offered.empty())
+            work = {town(type), 24, "acceptQuest " + std::to_string(offered.front())};
+    }
+    ASSERT_NE(work.entity, nullptr) << "no quest giver has work";
+    player->stats.Set(CharacterStat::Money, 100);
+    struct Lesson {
+        const char* name;
+        int32_t type;
+        std::vector<Act> acts;
+        int32_t next;
+        bool handedInAtTheTutor = true;
+    };
+    const Lesson lessons[] = {
+        {"Arm Yourself (the newcomer holds a weapon)", TutorialEquipWeapon, {}, TutorialGetQuest},
+        {"Ask for Work", TutorialGetQuest, {work}, TutorialTalkToQuestGivers},
+        {"Meet the Quest Givers", TutorialTalkToQuestGivers,
+         {{town(NpcType::Warmaster), 24, ""}, {town(NpcType::Apothecary), 24, ""}, {town(NpcType::Steward), 24, ""}},
+         TutorialTalkToVendors},
+        {"Meet the Traders", TutorialTalkToVendors,
+         {{town(NpcType::VendorBasic), 22, ""}, {town(NpcType::VendorWeapon), 22, ""},
+          {town(NpcType::VendorArmor), 22, ""}, {town(NpcType::VendorGuard), 22, ""}, {town(NpcType::Gambler), 22, ""}},
+         TutorialCovenantTrade},
+        {"A First Bargain (a gift the rival takes)", TutorialCovenantTrade,
+         {{nullptr, 0, "offer 0 " + std::to_string(Rival(0)->index) + " 0 6 10"}}, TutorialInvestigateHouse, false},
+        {"Know Your House", TutorialInvestigateHouse,
+         {{mine->GetHouseGate(), 14, ""}, {mine->GetHomeEntity(), 19, ""}, {mine->GetPedestal(0), 16, ""},
+          {house(PlayerCovenant::kPlayerStashRecord), 10, ""}, {house(PlayerCovenant::kBookshelfRecord), 11, ""},
+          {house(PlayerCovenant::kCovenantStashRecord), 10, ""}},
+         -1},
+    };
+    for (const Lesson& lesson : lessons) {
+        SCOPED_TRACE(lesson.name);
+        int32_t number = held(lesson.type);
+        ASSERT_NE(number, -1) << "the lesson is the player's";
+        EXPECT_EQ(CountTutorialSteps(), 1) << "one lesson at a time";
+        if (!player->IsQuestComplete(number)) {
+            act({game->GetTutor(), 25, "solveQuest"});
+            EXPECT_EQ(held(lesson.type), number) << "not taken back before it is done";
+        }
+        for (const Act& a : lesson.acts) {
+            ASSERT_TRUE(a.entity || a.mode == 0) << "the town or the house lacks a place of the lesson";
+            act(a);
+        }
+        if (lesson.handedInAtTheTutor) {
+            ASSERT_TRUE(player->IsQuestComplete(number)) << "done by its acts";
+            std::vector<int32_t> offered;
+            dynamic_cast<Actor*>(game->GetTutor())->GetOfferedQuests(offered);
+            EXPECT_NE(std::find(offered.begin(), offered.end(), number), offered.end()) << "the tutor's to take back";
+            int32_t xp = player->stats.Get(CharacterStat::Xp);
+            client.ReceiveAll();
+            act({game->GetTutor(), 25, "solveQuest"});
+            std::vector<std::string> lines = UpdateLines(client);
+            auto news = [](const std::string& line) { return line.find("QuestSolved") != std::string::npos; };
+            EXPECT_EQ(std::count_if(lines.begin(), lines.end(), news), 1) << "the news of it";
+            EXPECT_GT(player->stats.Get(CharacterStat::Xp), xp) << "paid";
+        }
+        EXPECT_FALSE(player->HasQuest(number)) << "handed in";
+        EXPECT_EQ(FindQuestOfType(lesson.type), -1);
+        EXPECT_EQ(lesson.next == -1 || held(lesson.next) != -1, true) << "the next lesson follows";
+    }
+    EXPECT_EQ(CountTutorialSteps(), 0) << "the last lesson ends the chain";
+    EXPECT_TRUE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
+    EXPECT_EQ(game->GetTutor(), nullptr);
+    EXPECT_EQ(CountTutors(), 1) << "the tutor fades out first";
+    StepSeconds(6);
+    EXPECT_EQ(CountTutors(), 0) << "then it is gone";
+}
+
 // A rival's leader that falls while its covenant adventures rises at home and is taken back to
 // a random point of its adventure level (picking one first when it has none), between two
 // teleports; at home, or a companion rather than the leader, it stays where it rose.
@@ -263,20 +419,6 @@ TEST_F(ShippedPlay, ARivalsLeaderRisingWhileItsCovenantAdventuresGoesBackToItsAd
 // and drops every recruit quest.
 TEST_F(ShippedPlay, TheTutorialRestartsFromItsFirstStepAndASkipSendsTheTutorAwayWithTheRecruitQuests)
 {
-    auto countSteps = [this] {
-        const auto& list = game->GetQuests().GetList();
-        return std::count_if(list.begin(), list.end(), [](const std::unique_ptr<Quest>& quest) {
-            return quest && ((quest->type >= QuestType::TutorialEquipWeapon && quest->type <= QuestType::TutorialCovenantTrade) ||
-                             quest->type == QuestType::TutorialGetQuest);
-        });
-    };
-    auto countTutors = [this] {
-        int32_t count = 0;
-        for (int32_t number = 0; number < Game::kMaxEntities; ++number)
-            if (const Entity* entity = game->GetEntity(number); entity && entity->GetNpcType() == NpcType::Tutor)
-                ++count;
-        return count;
-    };
     game->GetQuests().StartQuest(database.FindEntryByName("QuestTutorialBargain"), nullptr, -1);
     ASSERT_NE(FindQuestOfType(QuestType::TutorialCovenantTrade), -1);
     for (int32_t round = 0; round < 2; ++round) {
@@ -284,12 +426,10 @@ TEST_F(ShippedPlay, TheTutorialRestartsFromItsFirstStepAndASkipSendsTheTutorAway
         int32_t first = FindQuestOfType(QuestType::TutorialEquipWeapon);
         ASSERT_NE(first, -1) << round;
         EXPECT_TRUE(player->HasQuest(first)) << round;
-        EXPECT_EQ(countSteps(), 1) << "one chain, at its first step, after restart " << round;
+        EXPECT_EQ(CountTutorialSteps(), 1) << "one chain, at its first step, after restart " << round;
     }
     EXPECT_FALSE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
-    for (int32_t frame = 0; frame < 5 && !game->GetTutor(); ++frame)
-        Frame(50);
-    ASSERT_NE(game->GetTutor(), nullptr) << "a player in the tutorial has a tutor";
+    ASSERT_NE(TutorOnceThere(), nullptr) << "a player in the tutorial has a tutor";
     auto hire = std::make_unique<Quest>(&game->GetQuests());
     hire->Setup(database.FindEntryByName("QuestRecruit"), 2, 91, 0, TimeStamp{});
     int32_t recruitQuest = game->GetQuests().AddQuest(std::move(hire));
@@ -299,9 +439,8 @@ TEST_F(ShippedPlay, TheTutorialRestartsFromItsFirstStepAndASkipSendsTheTutorAway
     EXPECT_TRUE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
     EXPECT_EQ(game->GetTutor(), nullptr);
     EXPECT_EQ(game->GetQuests().GetQuest(recruitQuest), nullptr) << "a skipped tutorial takes the recruit quests";
-    EXPECT_GE(countTutors(), 1) << "the tutor fades out first";
-    for (int32_t step = 0; step < 6 * 20; ++step)
-        game->Update(0.05f);
-    EXPECT_EQ(countTutors(), 0) << "then it is gone, and none comes back for a player past the tutorial";
+    EXPECT_GE(CountTutors(), 1) << "the tutor fades out first";
+    StepSeconds(6);
+    EXPECT_EQ(CountTutors(), 0) << "then it is gone, and none comes back for a player past the tutorial";
     EXPECT_EQ(game->GetTutor(), nullptr);
 }

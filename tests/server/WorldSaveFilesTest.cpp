@@ -135,6 +135,23 @@ TEST_F(WorldSaveFiles, AnUnreadableSaveIsKeptAsideAndANewWorldStarts)
     EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), "not a world");
 }
 
+// Mended: the second unreadable save was moved over the first one kept aside. Each damaged save
+// in turn is kept under a name of its own.
+TEST_F(WorldSaveFiles, UnreadableSavesInTurnAreEachKeptAside)
+{
+    StartSavedWorld();
+    const std::pair<const char*, const char*> saves[] = {{"not a world", "User/chars/ada.wld.bad"},
+                                                         {"nor is this one", "User/chars/ada.wld.bad2"}};
+    for (const auto& [bytes, aside] : saves) {
+        folder.Write("User/chars/ada.wld", bytes);
+        Resume("Ada");
+        EXPECT_FALSE(Exists("User/chars/ada.wld")) << bytes;
+        EXPECT_EQ(folder.Read(aside), bytes);
+    }
+    EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), "not a world") << "the first kept as it was";
+    EXPECT_EQ(CountLinesHolding(debug, "The saved world of Ada cannot be read; a new world is made"), 2);
+}
+
 // A copy would need room the disk may not have, and a crash between the copy and the delete
 // would leave the save twice or not at all.
 TEST_F(WorldSaveFiles, AnUnreadableSaveMovesAsideInOneStepWithoutWritingAByte)
@@ -150,9 +167,10 @@ TEST_F(WorldSaveFiles, AnUnreadableSaveMovesAsideInOneStepWithoutWritingAByte)
     EXPECT_FALSE(Game::SetAsideWorldSave("Nobody")) << "no save, nothing set aside";
     gFileSystem = kept;
     EXPECT_FALSE(Exists("User/chars/ada.wld"));
-    EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), "not a world");
+    EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), "an older unreadable world");
+    EXPECT_EQ(folder.Read("User/chars/ada.wld.bad2"), "not a world");
     EXPECT_FALSE(Exists("User/chars/nobody.wld.bad"));
-    EXPECT_EQ(CountLinesHolding(debug, "Couldn't set chars/nobody.wld aside as chars/nobody.wld.bad"), 1);
+    EXPECT_EQ(CountLinesHolding(debug, "Couldn't set chars/nobody.wld aside"), 1);
 }
 
 TEST_F(WorldSaveFiles, ASavedWorldResumesWithoutAWord)

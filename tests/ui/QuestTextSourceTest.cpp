@@ -98,7 +98,8 @@ namespace {
 const char kQuestWindowMenu[] = "name Quests\nsize 320 240\n"
                                 "Widget { internalName Quest0 selectable 1 startsSelected 1\n}\n"
                                 "Widget { internalName Quest1 selectable 1\n}\n"
-                                "Widget { internalName Quest2 selectable 1\n}\n";
+                                "Widget { internalName Quest2 selectable 1\n}\n"
+                                "Widget { internalName Body userVar SelectedActiveQuest \"0\"\n}\n";
 
 class QuestWindowSlot : public UiWorld {};
 
@@ -113,11 +114,14 @@ TEST_F(QuestWindowSlot, ANewQuestOpensTheWindowWithOnlyItsSlotSelected)
     EXPECT_TRUE(quests->IsShown());
     EXPECT_FALSE(ui->FindWidgetByPath("Quests::Quest0")->selected) << "the slot selected before is let go";
     EXPECT_TRUE(ui->FindWidgetByPath("Quests::Quest2")->selected);
+    // Its text tells the slot's quest, though the window's first showing sets the text's var.
+    EXPECT_EQ(vars.GetStringByName("SelectedActiveQuest"), "2");
     // Shown already, it stays shown and the selection moves; a slot without a row selects none.
     ui->ShowQuestSlot(1);
     EXPECT_TRUE(quests->IsShown());
     EXPECT_FALSE(ui->FindWidgetByPath("Quests::Quest2")->selected);
     EXPECT_TRUE(ui->FindWidgetByPath("Quests::Quest1")->selected);
+    EXPECT_EQ(vars.GetStringByName("SelectedActiveQuest"), "1");
     ui->ShowQuestSlot(9);
     EXPECT_FALSE(ui->FindWidgetByPath("Quests::Quest1")->selected);
 }

@@ -85,7 +85,7 @@ void ScreenText::LoadFontLadder(const std::array<std::string, kLadderSize>& font
 
 FontResource* ScreenText::FetchFont(int32_t handle) const
 {
-    if (handle != -1 && higherResFonts.IsValid() && higherResFonts.GetBool()) {
+    if (handle != -1 && UsesHigherResFonts()) {
         for (int32_t i = 0; i + 1 < kLadderSize; ++i) {
             if (fontLadder[static_cast<size_t>(i)] == handle) {
                 handle = fontLadder[static_cast<size_t>(i + 1)];

@@ -56,6 +56,7 @@ public:
     // "r_higherResFonts" (1): text takes its glyphs from one font up the ladder, each drawn in
     // the box of the asked font's glyph, so the text stays the size the text measure gives.
     void RegisterVars();
+    bool UsesHigherResFonts() const { return higherResFonts.IsValid() && higherResFonts.GetBool(); }
     // Loads the four standard fonts in ladder order.
     void LoadFontLadder(const std::array<std::string, kLadderSize>& fontNames);
     const ResourceHandle& GetLadderFont(int32_t position) const { return fontLadder[static_cast<size_t>(position)]; }

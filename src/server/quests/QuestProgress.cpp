@@ -11,19 +11,29 @@
 #include "rules/quests/QuestDefinition.h"
 #include "server/quests/QuestHost.h"
 
-#include <algorithm>
-#include <array>
-
 namespace {
 
 constexpr float kQuestProgressEscortReach = 400.0f;
 constexpr float kQuestProgressRescueFadeSeconds = 5.0f;
 constexpr uint32_t kQuestProgressSafeFilter = 4 | 64;
-// The interaction modes the house tour counts, goal by goal; the last two need a test of
-// their own (the player's own house object, the player's stash).
-constexpr std::array<int32_t, 5> kQuestProgressHouseModes{14, 16, 11, 19, 10};
+// The house tour's interaction modes and its goals, in the order its text lists them: the gate
+// (its world map), the lifestone (used), a pedestal, the player's stash, the bookshelf and the
+// covenant's stash. Mended: five modes stood for six goals in another order, so the covenant's
+// stash was never counted, the tour never ended and the tutorial with it, and the "done" marks
+// fell on other lines than the ones seen.
+constexpr int32_t kQuestProgressGateMode = 14;
 constexpr int32_t kQuestProgressOwnObjectMode = 19;
+constexpr int32_t kQuestProgressPedestalMode = 16;
 constexpr int32_t kQuestProgressStashMode = 10;
+constexpr int32_t kQuestProgressBookshelfMode = 11;
+enum QuestProgressHouseGoal : int32_t {
+    kQuestProgressHouseGate,
+    kQuestProgressHouseLifestone,
+    kQuestProgressHousePedestal,
+    kQuestProgressHouseStash,
+    kQuestProgressHouseBookshelf,
+    kQuestProgressHouseCovenantStash,
+};
 constexpr int32_t kQuestProgressWeaponSlot = 14;
 
 // A goal past the list is ignored.
@@ -117,17 +127,25 @@ void Quest::StepEscort()
 
 void Quest::StepHouseTour(const Player& player)
 {
-    int32_t mode = player.interactionMode;
-    auto found = std::find(kQuestProgressHouseModes.begin(), kQuestProgressHouseModes.end(), mode);
-    if (found == kQuestProgressHouseModes.end())
-        return;
-    Entity* used = player.GetInteractionTarget();
-    if (mode == kQuestProgressOwnObjectMode && (!used || used->covenantIndex != player.covenantIndex))
-        return;
-    auto* stash = dynamic_cast<Stash*>(used);
-    if (mode == kQuestProgressStashMode && (!stash || !stash->IsPlayerStash()))
-        return;
-    QuestProgressReachGoal(goals, static_cast<int32_t>(found - kQuestProgressHouseModes.begin()));
+    const Entity* used = player.GetInteractionTarget();
+    bool own = used && used->covenantIndex == player.covenantIndex;
+    const auto* stash = dynamic_cast<const Stash*>(used);
+    switch (player.interactionMode) {
+    case kQuestProgressGateMode: QuestProgressReachGoal(goals, kQuestProgressHouseGate); break;
+    case kQuestProgressOwnObjectMode:
+        if (own)
+            QuestProgressReachGoal(goals, kQuestProgressHouseLifestone);
+        break;
+    case kQuestProgressPedestalMode: QuestProgressReachGoal(goals, kQuestProgressHousePedestal); break;
+    case kQuestProgressStashMode:
+        // Either stash of the player's own house: its own bags, or its covenant's.
+        if (stash && own)
+            QuestProgressReachGoal(goals, stash->IsPlayerStash() ? kQuestProgressHouseStash
+                                                                 : kQuestProgressHouseCovenantStash);
+        break;
+    case kQuestProgressBookshelfMode: QuestProgressReachGoal(goals, kQuestProgressHouseBookshelf); break;
+    default: break;
+    }
 }
 
 // Quest givers are NPC types 1-3 and count as goals 0-2; vendors are types 6-10 and goals 0-4.

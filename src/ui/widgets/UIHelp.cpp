@@ -255,11 +255,15 @@ void UIHelp::ShowBox(const std::string& boxText, const std::string& secondText, 
     if (boxText.empty())
         return;
     // The texts shown again as last prepared (a tooltip under a still cursor) are not translated,
-    // wrapped and measured again: that would allocate every frame.
-    if (boxText != preparedFirst || secondText != preparedSecond || font != preparedFont || preparedFont == -1) {
+    // wrapped and measured again: that would allocate every frame. The measure takes its widths
+    // from a larger font under "r_higherResFonts", so a change of it prepares them again.
+    bool higherRes = gScreenText && gScreenText->UsesHigherResFonts();
+    if (boxText != preparedFirst || secondText != preparedSecond || font != preparedFont || preparedFont == -1 ||
+        higherRes != preparedHigherRes) {
         PreparePair(boxText, secondText, preparedBoxes);
         preparedFirst = boxText;
         preparedSecond = secondText;
+        preparedHigherRes = higherRes;
         // A font still loading measures nothing: the texts are prepared again next time.
         preparedFont = preparedBoxes.w > 0.0f ? font.GetValue() : -1;
     }

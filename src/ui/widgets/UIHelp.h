@@ -119,6 +119,7 @@ private:
     std::string preparedFirst;
     std::string preparedSecond;
     int32_t preparedFont = -1;
+    bool preparedHigherRes = false;
     std::vector<PlacedBox> placedBoxes;
     // The anchor the last box was placed by; empty (all 0) for a box at the base position.
     PlacedBox anchorBox;

@@ -183,9 +183,12 @@ void UIRelationsMenu::MakeCard(int32_t index, const std::string& tooltip)
     sign->visible = false;
     RelationsCardWords(*sign);
     record.eliminatedSign = sign;
+    // The lines are as wide as the card: in 50 units a tax of three figures broke onto a second
+    // line, which rose under the power line's backdrop.
     const int32_t lines[] = {kSourceCovenantInfluenceRank, kSourceCovenantPowerRank, kSourceCovenantTaxes};
     for (size_t line = 0; line < std::size(lines); ++line) {
-        UIWidget* text = RelationsCardWidget<UIWidget>(card, index, 66.0f, 15.0f * static_cast<float>(line), 50.0f, 15.0f);
+        UIWidget* text =
+            RelationsCardWidget<UIWidget>(card, index, 66.0f, 15.0f * static_cast<float>(line), kCardSize, 15.0f);
         text->AddTextSource(lines[line], "");
         text->textAlignment = TextOrientation::CenterLeft;
         RelationsCardWords(*text);

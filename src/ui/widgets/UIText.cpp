@@ -65,6 +65,7 @@ void UIText::Wrap(const WString& wide)
     shownFirstLine = -1;
     wrappedSource = wide;
     wrappedWidth = size[0];
+    wrappedFont = font.GetValue();
     hasWrapped = true;
     WrapTextLines(wide, size[0] - kScrollBarMargin, font, TextWidthInFont, lines);
     float spacing = gUISystem ? gUISystem->settings.spaceBetweenTextLines : 0.0f;
@@ -75,7 +76,7 @@ void UIText::SetWrappedText(const std::string& narrow)
 {
     WString wide = TextTranslated(narrow);
     // The same text at the same width wraps the same: a steady source costs no wrapping.
-    if (hasWrapped && wide == wrappedSource && wrappedWidth == size[0])
+    if (hasWrapped && wide == wrappedSource && wrappedWidth == size[0] && wrappedFont == font.GetValue())
         return;
     Wrap(wide);
 }
@@ -198,8 +199,9 @@ void UIText::OnAttach()
 {
     if (!menu)
         return;
-    // Placed by the layout's size, which may have come after the text in the block.
-    if (hasWrapped && wrappedWidth != size[0])
+    // Placed by the layout's size and font, which may have come after the text in the block: a
+    // text wrapped in the default font kept that font's lines and page in a smaller one.
+    if (hasWrapped && (wrappedWidth != size[0] || wrappedFont != font.GetValue()))
         Wrap(wrappedSource);
     UIScrollBar* bar = UIScrollBar::MakeFor(*this, scrollBarOffset, scrollBarSize);
     scrollBar = bar;
@@ -249,5 +251,6 @@ void UIText::CopyFrom(const UIWidget& source)
     keyboardControl = other->keyboardControl;
     wrappedSource = other->wrappedSource;
     wrappedWidth = other->wrappedWidth;
+    wrappedFont = other->wrappedFont;
     hasWrapped = other->hasWrapped;
 }

@@ -59,5 +59,6 @@ private:
     // The text last wrapped, so that a text built again unchanged is not wrapped again.
     WString wrappedSource;
     float wrappedWidth = -1.0f;
+    int32_t wrappedFont = -1;
     bool hasWrapped = false;
 };

@@ -52,9 +52,12 @@ protected:
 
     // A font file in which byte b is glyph b, glyph b's texture strip b / 256 to (b + 1) / 256.
     // Printable glyphs are 4 + b % 3 wide and 8 high; glyph 0 is 12 high (the default line
-    // height); the others have no size. A scale multiplies every size.
-    static std::string MakeGlyphFont(int scale)
+    // height); the others have no size. A scale multiplies every size; a height scale, when
+    // given, the heights alone.
+    static std::string MakeGlyphFont(int scale, int heightScale = 0)
     {
+        if (heightScale == 0)
+            heightScale = scale;
         std::ostringstream text;
         text << "size 8\ncharIndexes {\n";
         for (int byte = 0; byte < 256; ++byte)
@@ -64,7 +67,7 @@ protected:
             bool printable = glyph >= 32 && glyph < 127;
             int height = glyph == 0 ? 12 : (printable ? 8 : 0);
             text << glyph / 256.0 << " 0.25 " << (glyph + 1) / 256.0 << " 0.75 " << (4 + glyph % 3) * scale << ' '
-                 << height * scale << '\n';
+                 << height * heightScale << '\n';
         }
         text << "}\n";
         return text.str();

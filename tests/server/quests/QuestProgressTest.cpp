@@ -351,30 +351,32 @@ TEST_F(QuestProgress, TheTutorialToursReachTheirGoalsByInteraction)
     Quest* house = Make("House");
     Quest* givers = Make("Givers");
     ASSERT_TRUE(house && givers);
-    Goals(*house, 5);
+    Goals(*house, 6);
     Goals(*givers, 3);
     EntityQuest* houseCopy = player->AcceptQuest(house->questId);
     EntityQuest* giversCopy = player->AcceptQuest(givers->questId);
     ASSERT_TRUE(houseCopy && giversCopy);
-    Goals(*static_cast<Quest*>(houseCopy), 5);
+    Goals(*static_cast<Quest*>(houseCopy), 6);
     Goals(*static_cast<Quest*>(giversCopy), 3);
 
+    // The goals in the order of the tour's text: gate, lifestone, pedestal, stash, bookshelf,
+    // covenant stash.
     player->interactionMode = 16;
     Advance();
-    EXPECT_EQ(houseCopy->goals[1].progress, 1);
+    EXPECT_EQ(houseCopy->goals[2].progress, 1) << "a pedestal";
     EXPECT_EQ(houseCopy->goals[0].progress, 0);
     Actor* chair = Creature("MonsterBear", 350.0f);
     chair->covenantIndex = 2;
     player->interactionMode = 19;
     player->SetInteractionTarget(chair);
     Advance();
-    EXPECT_EQ(houseCopy->goals[3].progress, 0) << "another house's object";
+    EXPECT_EQ(houseCopy->goals[1].progress, 0) << "another house's object";
     chair->covenantIndex = player->covenantIndex;
     Advance();
-    EXPECT_EQ(houseCopy->goals[3].progress, 1);
+    EXPECT_EQ(houseCopy->goals[1].progress, 1) << "the house's own object used";
     player->interactionMode = 10;
     Advance();
-    EXPECT_EQ(houseCopy->goals[4].progress, 0) << "no stash";
+    EXPECT_EQ(houseCopy->goals[3].progress + houseCopy->goals[5].progress, 0) << "no stash";
 
     Actor* warmaster = Creature("TownWarmaster", 400.0f);
     Actor* gambler = Creature("TownGambler", 450.0f);
