@@ -249,7 +249,8 @@ public:
     int32_t GiveItem(std::unique_ptr<ItemBase>& item, int32_t bag);
     // A new item of the definition at the level (through the spawn system when generating) worn
     // in the slot of from, or else of its own type; what wore that slot is taken out, and a
-    // two-handed item empties the off hand. False when no item could be made.
+    // two-handed item empties the off hand and takes away the off-hand item's "DefaultItem" worn
+    // anywhere. A generated stack is filled up to its limit. False when no item could be made.
     bool EquipNewItems(const DatabaseEntry* definition, const Item* from, bool generate, int32_t level);
     // A new item of the definition: worn in its slot when that is free; else the slot takes the
     // definition's "DefaultItem" and the new item goes into the carried bags.

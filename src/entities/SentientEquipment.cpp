@@ -75,11 +75,28 @@ bool Sentient::EquipNewItems(const DatabaseEntry* definition, const Item* from, 
         !inventory->GetBag(InventoryGroupIndex::Equipment)->IsValidSlot(slot))
         return false;
     inventory->DeleteAt(InventoryGroupIndex::Equipment, slot);
-    if (made->GetItemType() == ItemType::HandBoth)
+    if (made->GetItemType() == ItemType::HandBoth) {
+        // The off hand's stand-in has no hand left to stand in for it either.
+        const DatabaseEntry* standIn =
+            SentientDefaultItemOf(inventory->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary));
         inventory->DeleteAt(InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary);
+        for (int32_t other = 0; standIn && other < inventory->GetSlotCount(InventoryGroupIndex::Equipment); ++other)
+            if (const ItemBase* item = inventory->GetItem(InventoryGroupIndex::Equipment, other);
+                item && item->GetEntry() == standIn)
+                inventory->DeleteAt(InventoryGroupIndex::Equipment, other);
+    }
     // The slot was chosen by the type, and what the owner's stats would refuse is the maker's gift.
+    constexpr int32_t kWornFlags = kPlaceAnyGroup | kPlaceIgnoreOffHand;
     std::unique_ptr<ItemBase> worn(made.release());
-    inventory->PlaceItem(worn, InventoryGroupIndex::Equipment, slot, kPlaceAnyGroup | kPlaceIgnoreOffHand);
+    inventory->PlaceItem(worn, InventoryGroupIndex::Equipment, slot, kWornFlags);
+    // A generated stack is filled: more of it is made onto the worn one while its count has room.
+    // Each item added raises the count, and one that does not stack ends it.
+    const ItemBase* stack = generate ? inventory->GetItem(InventoryGroupIndex::Equipment, slot) : nullptr;
+    while (stack && stack->GetStackCount() < stack->GetMaxStack()) {
+        std::unique_ptr<ItemBase> more(SentientMakeItem(definition, level, true).release());
+        if (!more || !inventory->PlaceItem(more, InventoryGroupIndex::Equipment, slot, kWornFlags))
+            break;
+    }
     RecalculateStats(false);
     return true;
 }

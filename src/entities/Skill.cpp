@@ -158,7 +158,7 @@ int32_t Skill::CheckReadiness(const Sentient& user, const Entity* target, int32_
         return SkillUseResult::Refused;
     if (!CanSeeTarget(user, target) || IsAnchorBlocked(user))
         return SkillUseResult::CantSee;
-    if (reuseTimer.running && reuseTimer.remaining > 0.0f)
+    if (!IsReady())
         return SkillUseResult::NotReady;
     if (stage == SkillStage::Request && definition->waitForAnim && user.IsPlayingAnimation(definition->animation))
         return SkillUseResult::Busy;

@@ -54,7 +54,7 @@ float SkillChoiceAbsorbed(const SkillDefinition& definition, const Entity& targe
 float Skill::RatePriority(Sentient& owner)
 {
     priority = 0.0f;
-    if (!definition || !armed || definition->passive || (reuseTimer.running && reuseTimer.remaining > 0.0f))
+    if (!definition || !armed || definition->passive || !IsReady())
         return priority;
     Entity* target = owner.GetCurrentTarget();
     if (definition->saveForToughEnemies && !SkillChoiceIsTough(target))

@@ -19,8 +19,6 @@ public:
     // This machine's first IPv4 address (network byte order); false when there is none.
     using AddressResolver = std::function<bool(in_addr& out)>;
 
-    // The largest payload of an IPv4 UDP datagram.
-    static constexpr size_t kMaxDatagramBytes = 65507;
     static constexpr size_t kReceiveBufferBytes = 64 * 1024;
     // A flood of datagrams cannot keep Flush spinning.
     static constexpr int kMaxFlushDatagrams = 10000;

@@ -717,6 +717,11 @@ void Game::ClearClientLines()
 
 void Game::QueueClientCommandFor(int32_t playerNumber, std::string_view line)
 {
+    // Mended: what one client's requests told another player (an offer to its covenant) took no
+    // room of the budget, and a player's own lines fill its update first, so a flood of offers
+    // pushed the other's kills and damage out. Only one offer of a pair waits at a time anyway.
+    if (playerNumber != requestPlayer && !TakeRequestRoom(line.size() + 1))
+        return;
     playerLines.emplace_back(playerNumber, std::string(line));
 }
 
@@ -726,13 +731,25 @@ void Game::BeginRequestLines(int32_t playerNumber, size_t room)
     requestRoom = room;
     requestUsed = 0;
     requestHeldBack = 0;
+    requestDropped = 0;
 }
 
-void Game::EndRequestLines(size_t& used, int32_t& heldBack)
+Game::RequestLinesUse Game::EndRequestLines()
 {
-    used = requestUsed;
-    heldBack = requestHeldBack;
     requestPlayer = -1;
+    return {requestUsed, requestHeldBack, requestDropped};
+}
+
+bool Game::TakeRequestRoom(size_t bytes)
+{
+    if (requestPlayer == -1)
+        return true;
+    if (requestUsed + bytes > requestRoom) {
+        ++requestDropped;
+        return false;
+    }
+    requestUsed += bytes;
+    return true;
 }
 
 void Game::QueueSoundAtFirstPlayer(std::string_view name, float radius, float value)

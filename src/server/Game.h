@@ -646,11 +646,21 @@ public:
     // so a steady stream of lines makes no new strings.
     void ClearClientLines();
     void QueueClientCommandFor(int32_t playerNumber, std::string_view line) override;
-    // While a client's requests run, what they add to the lines for every client is held to
-    // the room given (bytes, a line counting its length and one); a line past it goes to the
-    // requesting player alone. End gives the bytes used and the lines sent to the player alone.
+    // While a client's requests run, what they add to the other clients' updates is held to the
+    // room given (bytes: a line its length and one, a sound its record): a line for every client
+    // past it goes to the requesting player alone; a line for another player, or a sound, past
+    // it is dropped.
     void BeginRequestLines(int32_t playerNumber, size_t room);
-    void EndRequestLines(size_t& used, int32_t& heldBack);
+    // What the requests since Begin used: the bytes, the lines sent to the requesting player
+    // alone, and the lines and sounds dropped.
+    struct RequestLinesUse {
+        size_t used = 0;
+        int32_t heldBack = 0;
+        int32_t dropped = 0;
+    };
+    RequestLinesUse EndRequestLines();
+    // The lines and sounds of the running requests dropped so far.
+    int32_t CountDroppedRequestOutput() const { return requestDropped; }
     // The frame's lines for single players, by player number, in order of queuing.
     std::vector<std::pair<int32_t, std::string>>& GetPlayerLines() { return playerLines; }
     // The resource name table: server handles to names, and the handles whose name changed
@@ -807,6 +817,9 @@ private:
     size_t requestRoom = 0;
     size_t requestUsed = 0;
     int32_t requestHeldBack = 0;
+    int32_t requestDropped = 0;
+    // False, counted as dropped, when requests run and the bytes would pass their room.
+    bool TakeRequestRoom(size_t bytes);
     std::vector<std::string> resourceNames;
     std::vector<int32_t> changedResourceNames;
     TimedActionList timedActions;

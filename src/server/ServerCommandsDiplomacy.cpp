@@ -94,7 +94,12 @@ void ServerCommands::Offer(const Args& args, Player* player)
     // an offer made, which an edit must not replace on their screen.
     if (offer.type == TradeOfferType::Preview)
         return;
+    int32_t dropped = gGame->CountDroppedRequestOutput();
     other->ReceiveOffer(*mine, offer);
+    // An offer its player did not hear whole, past the budget of this client's requests, does
+    // not wait: the last one heard stays the one that may be taken.
+    if (gGame->CountDroppedRequestOutput() != dropped)
+        return;
     // That player answers when they will: the offer waits on this side, as a rival's own offers
     // do, so that only its very terms can be accepted.
     mine->StorePendingOffer(offer, other->index, 0.0f);

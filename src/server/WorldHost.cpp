@@ -236,7 +236,9 @@ void WorldHost::HandleClientUpdate(MessageBuffer& buffer, const sockaddr_in& sen
                                   NetMessages::kMaxClientLines, NetMessages::kMaxClientLineBytes));
     client->played = true;
     ApplyPositions(*client, *player, update);
-    player->SetInteraction(update.interactionMode, update.target);
+    // A use the interaction starts (a locked door's sound) is the client's request as its lines are.
+    WithinRequestBudget(*player, *client,
+                        [&] { player->SetInteraction(update.interactionMode, update.target); });
     RunClientLines(update.lines, *client);
 }
 
@@ -294,19 +296,26 @@ void WorldHost::RunClientLines(const std::vector<std::string>& lines, ClientReco
     }
 }
 
-// Mended: the results of one client's requests that go to every client (refused offers, quests
-// taken and skipped) filled every update, pushing out the others' kills, damage and news.
 bool WorldHost::RunRequest(const std::string& line, Player& player, ClientRecord& client)
 {
+    bool ran = false;
+    WithinRequestBudget(player, client, [&] { ran = clientCommands.Execute(line, &player); });
+    return ran;
+}
+
+// Mended: the results of one client's requests that go to every client (refused offers, quests
+// taken and skipped) filled every update, pushing out the others' kills, damage and news.
+void WorldHost::WithinRequestBudget(Player& player, ClientRecord& client, const std::function<void()>& request)
+{
+    if (!gGame)
+        return;
     gGame->BeginRequestLines(player.entityNumber,
                              kMaxRequestLineBytes - std::min(client.requestLineBytes, kMaxRequestLineBytes));
-    bool ran = clientCommands.Execute(line, &player);
-    size_t used = 0;
-    int32_t heldBack = 0;
-    gGame->EndRequestLines(used, heldBack);
-    client.requestLineBytes += used;
-    client.heldBackLines += heldBack;
-    return ran;
+    request();
+    Game::RequestLinesUse use = gGame->EndRequestLines();
+    client.requestLineBytes += use.used;
+    client.heldBackLines += use.heldBack;
+    client.droppedRequestOutput += use.dropped;
 }
 
 void WorldHost::LogForClient(ClientRecord& client, int level, const std::string& text)
@@ -331,9 +340,16 @@ void WorldHost::CloseLogBudgets()
                                "requests add at most %zu bytes to every client's lines\n",
                                client->heldBackLines, WorldHostAddressText(client->address).c_str(),
                                kMaxRequestLineBytes);
+        if (client->droppedRequestOutput > 0)
+            DebugSystem::Print(kPrintWarning,
+                               "Dropped %d lines for other players and sounds made by the requests of the client at "
+                               "%s this frame: its requests add at most %zu bytes to the others' updates\n",
+                               client->droppedRequestOutput, WorldHostAddressText(client->address).c_str(),
+                               kMaxRequestLineBytes);
         client->logLines = client->droppedLogLines = 0;
         client->requestLineBytes = 0;
         client->heldBackLines = 0;
+        client->droppedRequestOutput = 0;
     }
 }
 

@@ -11,6 +11,8 @@
 #include "world/WorldPos.h"
 
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,10 +34,12 @@ struct ClientRecord {
     // Log lines its datagrams caused this frame, and those left out past the budget.
     int32_t logLines = 0;
     int32_t droppedLogLines = 0;
-    // Bytes its requests added to the lines for every client this frame, and the lines past
-    // that budget that went to its own player alone.
+    // Bytes its requests added to the other clients' updates this frame, the lines past that
+    // budget that went to its own player alone, and the lines for other players and sounds
+    // past it that were dropped.
     size_t requestLineBytes = 0;
     int32_t heldBackLines = 0;
+    int32_t droppedRequestOutput = 0;
 };
 
 // Main thread only. Nothing runs until SetUpServer or "newWorld" makes it active; from then on
@@ -57,11 +61,15 @@ public:
     // One client's datagrams may fill at most this many log lines a frame: a flood of bad
     // lines cannot drown the log.
     static constexpr int32_t kMaxClientLogLines = 16;
-    // The lines of one update, far below the socket's 65,507 bytes whatever else it carries.
+    // A game update sent over a socket is one datagram whatever fills it; the in-process queue
+    // of local mode takes any length.
+    static constexpr size_t kMaxUpdateBytes = NetworkSystem::kMaxDatagramBytes;
+    // The lines of one update, a quarter of it: they always go, what the rest has no room for
+    // is left out.
     static constexpr size_t kMaxUpdateLineBytes = 16384;
-    // What one client's requests may add to the lines for every client in a frame: with every
-    // client at its budget, half of each update's lines are left to the steps and the players'
-    // own lines.
+    // What one client's requests may add to the other clients' updates in a frame, lines for
+    // every client, lines for other players and sounds: with every client at its budget, half
+    // of each update's lines are left to the steps and the players' own lines.
     static constexpr size_t kMaxRequestLineBytes = kMaxUpdateLineBytes / (2 * kMaxClients);
 
     WorldHost();
@@ -112,14 +120,18 @@ public:
     int32_t GetFirstPlayerNumber() const;
 
     // ---- Parts of the game update (WorldHostUpdate.cpp) ------------------------------------
-    // The whole update for the client; false (nothing written) when its player is gone.
+    // The whole update for the client; over a socket at most kMaxUpdateBytes: the lines and the
+    // game's, covenant's and player's parts always, then the visible entities and the sounds as
+    // far as they fit. False (nothing written) when its player is gone.
     bool WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& client);
     // The frame's lines for every client, then those for this player only. Past the byte cap
     // the player's own newest lines are kept first, then the newest of the rest.
     const std::vector<std::string>& CollectLines(const Player& player);
     // The sounds of the frame that concern the player: its own always, others strictly
-    // inside their radius. The count is 0 without a player.
-    void WriteSounds(MessageBuffer& buffer, const Player* player) const;
+    // inside their radius. The count is 0 without a player. Within room bytes (the count
+    // besides): the oldest that fit, the rest left out.
+    void WriteSounds(MessageBuffer& buffer, const Player* player,
+                     size_t room = std::numeric_limits<size_t>::max()) const;
     // The entities the player sees, in slot order, each once, with what they depend on.
     const std::vector<Entity*>& CollectVisible(const Player& player);
     // Inside the box around the player, hanging on an entity that is, or tied to the player.
@@ -154,9 +166,11 @@ private:
     bool IsPositionTakeable(const WorldPos& position) const;
     void ApplyPositions(ClientRecord& client, Player& player, const NetClientUpdate& update);
     void RunClientLines(const std::vector<std::string>& lines, ClientRecord& client);
-    // One line run with the player as context; what it adds to every client's lines counts
-    // against the client's budget for the frame. False when the command table refuses it.
+    // One line run with the player as context. False when the command table refuses it.
     bool RunRequest(const std::string& line, Player& player, ClientRecord& client);
+    // Runs what the client asked for: what it adds to the other clients' updates counts against
+    // the client's budget for the frame.
+    void WithinRequestBudget(Player& player, ClientRecord& client, const std::function<void()>& request);
     // A line only the first client's player may send: a new world, or the end of this one.
     static bool IsFirstPlayerLine(std::string_view line);
     // Records whose player the game no longer holds are let go: they get no more datagrams.
@@ -168,6 +182,9 @@ private:
     ClientRecord* FindClient(const sockaddr_in& address) const;
     void SendWelcome(const ClientRecord& client);
     void SendGameUpdates();
+    // The records of the entities the player sees, within room bytes: every one when all fit;
+    // else its own, then the nearest that fit, in the order seen. The bytes written.
+    size_t WriteEntities(MessageBuffer& buffer, const Player& player, size_t room);
     void Send(MessageBuffer& buffer, const sockaddr_in& destination);
     void MarkVisible(Entity* entity);
     void OnNewWorldCommand(const std::vector<std::string>& args);
@@ -194,8 +211,15 @@ private:
     // By handle: the uses RegisterResource keeps.
     std::vector<ResourceHandle> heldResources;
     MessageBuffer receiveBuffer;
-    // One buffer for every client's update: after the first frames it never grows.
+    // One buffer for every client's update: after the first frames it never grows. The parts
+    // an update always carries and its entity records are written aside first, to be measured.
     MessageBuffer updateBuffer;
+    MessageBuffer tailBuffer;
+    MessageBuffer entityBuffer;
+    std::vector<size_t> entityEnds;
+    std::vector<float> entityDistances;
+    std::vector<size_t> entityOrder;
+    std::vector<uint8_t> entityKept;
 };
 
 extern WorldHost* gWorldHost;

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numeric>
 
 namespace {
 
@@ -64,7 +66,7 @@ const std::vector<Entity*>& WorldHost::CollectVisible(const Player& player)
     return visible;
 }
 
-void WorldHost::WriteSounds(MessageBuffer& buffer, const Player* player) const
+void WorldHost::WriteSounds(MessageBuffer& buffer, const Player* player, size_t room) const
 {
     static const std::vector<GameSoundRecord> kNoSounds;
     const std::vector<GameSoundRecord>& sounds = player && gGame ? gGame->GetSounds() : kNoSounds;
@@ -74,10 +76,77 @@ void WorldHost::WriteSounds(MessageBuffer& buffer, const Player* player) const
         Vector2 delta = record.position.DeltaTo(player->position);
         return std::sqrt(delta.x * delta.x + delta.y * delta.y) < record.radius;
     };
-    buffer.WriteInt(static_cast<int32_t>(std::count_if(sounds.begin(), sounds.end(), concerns)));
-    for (const GameSoundRecord& record : sounds)
-        if (concerns(record))
-            NetMessages::WriteSoundRecord(buffer, {record.sound, record.entityNumber, record.position, record.value});
+    auto heard = static_cast<size_t>(std::count_if(sounds.begin(), sounds.end(), concerns));
+    size_t sent = std::min(heard, room / NetMessages::kSoundRecordBytes);
+    buffer.WriteInt(static_cast<int32_t>(sent));
+    size_t written = 0;
+    for (size_t i = 0; i < sounds.size() && written < sent; ++i) {
+        const GameSoundRecord& record = sounds[i];
+        if (!concerns(record))
+            continue;
+        NetMessages::WriteSoundRecord(buffer, {record.sound, record.entityNumber, record.position, record.value});
+        ++written;
+    }
+    if (sent < heard)
+        DebugSystem::Print(kPrintWarning,
+                           "Left the %zu newest of %zu sounds out of the update of player %d: it had no room for "
+                           "them\n",
+                           heard - sent, heard, player->entityNumber);
+}
+
+size_t WorldHost::WriteEntities(MessageBuffer& buffer, const Player& player, size_t room)
+{
+    const std::vector<Entity*>& seen = CollectVisible(player);
+    entityBuffer.Clear();
+    entityEnds.clear();
+    for (const Entity* entity : seen) {
+        entity->WriteNetHeader(entityBuffer);
+        // The client picks the reader by the record: without one there is nothing to pick by.
+        if (entity->GetEntry())
+            entity->WriteNetState(entityBuffer);
+        entityEnds.push_back(entityBuffer.Size());
+    }
+    if (entityBuffer.Size() <= room) {
+        buffer.WriteBytes(entityBuffer.Data(), entityBuffer.Size());
+        return entityBuffer.Size();
+    }
+    // Too many to send: its own player first, whatever the room (the client's view hangs on it),
+    // then the nearest; the client lets the others go until an update names them again.
+    entityDistances.clear();
+    for (const Entity* entity : seen) {
+        Vector2 delta = entity->position.DeltaTo(player.position);
+        float distance = delta.x * delta.x + delta.y * delta.y;
+        entityDistances.push_back(entity == &player ? -1.0f
+                                  : std::isfinite(distance) ? distance
+                                                            : std::numeric_limits<float>::max());
+    }
+    entityOrder.resize(seen.size());
+    std::iota(entityOrder.begin(), entityOrder.end(), size_t{0});
+    // Equal distances keep the order seen; a plain sort with that tie takes no scratch memory.
+    std::sort(entityOrder.begin(), entityOrder.end(), [this](size_t a, size_t b) {
+        return entityDistances[a] < entityDistances[b] || (entityDistances[a] == entityDistances[b] && a < b);
+    });
+    entityKept.assign(seen.size(), 0);
+    size_t used = 0;
+    size_t kept = 0;
+    for (size_t i : entityOrder) {
+        size_t bytes = entityEnds[i] - (i == 0 ? 0 : entityEnds[i - 1]);
+        if (seen[i] != &player && used + bytes > room)
+            continue;
+        entityKept[i] = 1;
+        used += bytes;
+        ++kept;
+    }
+    for (size_t i = 0; i < seen.size(); ++i) {
+        size_t begin = i == 0 ? 0 : entityEnds[i - 1];
+        if (entityKept[i])
+            buffer.WriteBytes(entityBuffer.Data() + begin, entityEnds[i] - begin);
+    }
+    DebugSystem::Print(kPrintWarning,
+                       "Left the %zu farthest of %zu entities out of the update of player %d: it had no room for "
+                       "them\n",
+                       seen.size() - kept, seen.size(), player.entityNumber);
+    return used;
 }
 
 bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& client)
@@ -87,20 +156,26 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
         return false;
     NetMessages::WriteGameUpdateHead(buffer, client.currentLevel, gGame->GetResourceNames(),
                                      gGame->GetChangedResourceNames(), CollectLines(*player));
-    for (const Entity* entity : CollectVisible(*player)) {
-        entity->WriteNetHeader(buffer);
-        // The client picks the reader by the record: without one there is nothing to pick by.
-        if (entity->GetEntry())
-            entity->WriteNetState(buffer);
-    }
-    buffer.WriteInt(NetMessages::kListEnd);
-    gGame->WriteNetPart(buffer, player);
+    // The parts every update carries are measured first: the entities and then the sounds take
+    // what is left of a datagram. Mended: a flood of sounds, or a crowd, made an update longer
+    // than a socket sends, so a client in another process heard nothing of that frame.
+    tailBuffer.Clear();
+    gGame->WriteNetPart(tailBuffer, player);
     // No player covenant exists in a game without covenants: its part is left out then.
     if (auto* own = dynamic_cast<PlayerCovenant*>(gGame->GetCovenant(player->covenantIndex));
         own && own->GetPlayer() == player)
-        own->WriteUpdate(buffer);
-    player->WritePlayerPart(buffer);
-    WriteSounds(buffer, player);
+        own->WriteUpdate(tailBuffer);
+    player->WritePlayerPart(tailBuffer);
+    // Over a socket an update is one datagram; the in-process queue takes any length.
+    size_t limit = gNetworkSystem && !gNetworkSystem->IsLocalMode() ? kMaxUpdateBytes
+                                                                     : std::numeric_limits<size_t>::max();
+    // The end of the entity list and the count of the sounds.
+    size_t fixed = buffer.Size() + tailBuffer.Size() + 2 * sizeof(int32_t);
+    size_t room = fixed < limit ? limit - fixed : 0;
+    room -= std::min(room, WriteEntities(buffer, *player, room));
+    buffer.WriteInt(NetMessages::kListEnd);
+    buffer.WriteBytes(tailBuffer.Data(), tailBuffer.Size());
+    WriteSounds(buffer, player, room);
     return true;
 }
 

@@ -7,8 +7,6 @@ namespace {
 
 // A string is at least its NUL; a list entry never takes fewer bytes than this.
 constexpr size_t kNetMessagesMinStringBytes = 1;
-// Sound, entity number, position (12 bytes) and value.
-constexpr size_t kNetMessagesSoundRecordBytes = 24;
 // Definition and value of one shown effect.
 constexpr size_t kNetMessagesEffectBytes = 8;
 
@@ -261,7 +259,7 @@ void NetMessages::WriteSoundRecord(MessageBuffer& buffer, const NetSoundRecord& 
 bool NetMessages::ReadSounds(MessageBuffer& buffer, std::vector<NetSoundRecord>& out)
 {
     int32_t count = 0;
-    if (!buffer.ReadCount(count, kNetMessagesSoundRecordBytes))
+    if (!buffer.ReadCount(count, kSoundRecordBytes))
         return false;
     std::vector<NetSoundRecord> records(static_cast<size_t>(count));
     for (NetSoundRecord& record : records) {

@@ -113,6 +113,8 @@ public:
     static constexpr size_t kMaxClientLineBytes = 1023;
     // The mark that ends a list of resource entries and of entity records.
     static constexpr int32_t kListEnd = -1;
+    // A sound record in a game update: sound, entity number, position (12 bytes) and value.
+    static constexpr size_t kSoundRecordBytes = 24;
     // The world host names no resource at or past this index: model indices and sound slots
     // of the game update lie below it.
     static constexpr int32_t kMaxResourceNames = 1 << 20;

@@ -85,6 +85,23 @@ Drill
     ApplyStatsOnIncrease 1
     StatChangeStrength 2
 }
+Targe
+{
+    Type Item
+    ItemType HandSecondary
+    DefaultItem Bracer
+}
+Bracer
+{
+    Type Item
+    ItemType Wrists
+}
+Darts
+{
+    Type Item
+    ItemType Ranged
+    MaxStack 4
+}
 RustyKey
 {
     Type Item
@@ -280,6 +297,51 @@ TEST_F(SentientEquipment, ANewItemIsWornInItsSlotAndATwoHandedOneEmptiesTheOffHa
     EXPECT_EQ(fighter->inventory->CountItems(InventoryGroupIndex::Equipment), 2) << "each slot holds one item";
     EXPECT_FALSE(fighter->EquipNewItems(nullptr, nullptr, false, 1));
     EXPECT_FALSE(fighter->EquipNewItems(Record("RustyKey"), nullptr, false, 1)) << "a key is worn nowhere";
+}
+
+// Mended: a two-handed weapon left the off-hand item's stand-in worn, and a generated stack was
+// worn as a single item.
+TEST_F(SentientEquipment, ATwoHandedItemTakesTheOffHandsDefaultAlongAndAGeneratedStackIsFilled)
+{
+    game.makesItems = true;
+    struct Case {
+        const char* name;
+        const char* offHand;
+        const char* record;
+        bool generate;
+        int32_t slot;
+        int32_t stack;
+        size_t made;
+        const char* wristsAfter;
+        const char* offHandAfter;
+    };
+    constexpr int32_t kHand = EquipedLocation::HandPrimary;
+    constexpr int32_t kRanged = EquipedLocation::Ranged;
+    const Case cases[] = {
+        {"an off hand with a default", "Targe", "Greatsword", false, kHand, 1, 0, "-", "-"},
+        {"an off hand without one", "Buckler", "Greatsword", false, kHand, 1, 0, "Bracer", "-"},
+        {"a one-handed weapon", "Targe", "Dagger", false, kHand, 1, 0, "Bracer", "Targe"},
+        {"a generated two-hander", "Targe", "Greatsword", true, kHand, 1, 1, "-", "-"},
+        {"a generated stack", "Buckler", "Darts", true, kRanged, 4, 4, "Bracer", "Buckler"},
+        {"a stack made plainly", "Buckler", "Darts", false, kRanged, 1, 0, "Bracer", "Buckler"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int32_t slot = 0; slot < EquipedLocation::None; ++slot)
+            fighter->inventory->DeleteAt(InventoryGroupIndex::Equipment, slot);
+        Put("Bracer", InventoryGroupIndex::Equipment, EquipedLocation::Wrists);
+        Put(c.offHand, InventoryGroupIndex::Equipment, EquipedLocation::HandSecondary);
+        game.itemLevels.clear();
+        ASSERT_TRUE(fighter->EquipNewItems(Record(c.record), nullptr, c.generate, 5));
+        EXPECT_EQ(Worn(c.slot), c.record);
+        EXPECT_EQ(fighter->GetItem(InventoryGroupIndex::Equipment, c.slot)->GetStackCount(), c.stack);
+        EXPECT_EQ(game.itemLevels.size(), c.made) << "items generated";
+        EXPECT_EQ(Worn(EquipedLocation::Wrists), c.wristsAfter);
+        EXPECT_EQ(Worn(EquipedLocation::HandSecondary), c.offHandAfter);
+    }
+    // Generation that yields nothing equips nothing.
+    game.makesItems = false;
+    EXPECT_FALSE(fighter->EquipNewItems(Record("Darts"), nullptr, true, 5));
 }
 
 TEST_F(SentientEquipment, DefaultItemsStandInWhereTheirItemsWere)

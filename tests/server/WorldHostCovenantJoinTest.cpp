@@ -6,6 +6,8 @@
 #include "covenants/ActorCovenant.h"
 #include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
+#include "entities/Chest.h"
+#include "entities/Door.h"
 #include "entities/Gate.h"
 #include "server/ServerCommands.h"
 #include "server/quests/GameQuests.h"
@@ -15,8 +17,10 @@
 #include "rules/covenants/OfferAnswers.h"
 #include "rules/items/InventoryBase.h"
 #include "covenants/PlayerHouseRecords.h"
+#include "server/WorldHostResources.h"
 #include "support/LogLines.h"
 #include "support/ShippedGame.h"
+#include "world/NetEntityState.h"
 
 #include <gtest/gtest.h>
 
@@ -1042,4 +1046,171 @@ TEST_F(WorldHostTwoClients, AFloodOfRefusedOffersLeavesTheOtherClientsKillDamage
     SendUpdate(first, UpdateAt(one->position, {offer}));
     Frame(0);
     EXPECT_EQ(CountHolding(UpdateLines(second), "XRejectsPeaceTreatyFromY"), 1);
+}
+
+// ---- Floods of offers and of uses from one client ---------------------------------------------------
+
+namespace {
+
+// The entity numbers of the update's records, read up to the end of the list.
+std::vector<int32_t> WorldHostFloodEntities(MessageBuffer update, const Database& database)
+{
+    std::vector<int32_t> numbers;
+    update.SetReadPos(4);
+    NetGameUpdateHead head;
+    if (!NetMessages::ReadGameUpdateHead(update, head))
+        return {-2};
+    NetEntityHeader header;
+    NetEntityState state;
+    while (true) {
+        size_t at = update.GetReadPos();
+        if (update.ReadInt() == NetMessages::kListEnd)
+            return numbers;
+        update.SetReadPos(at);
+        if (!NetMessages::ReadEntityHeader(update, header) ||
+            !NetEntityStates::ReadState(update, NetEntityStates::KindOf(database.GetEntryByIndex(header.definition)),
+                                        state))
+            return {-2};
+        numbers.push_back(header.number);
+    }
+}
+
+} // namespace
+
+class WorldHostFloods : public WorldHostTwoClients {
+protected:
+    // Sounds made from their names alone: the host names them to the clients as the game's.
+    WorldHostResources resources{*host, (folder.Path() / "User").string(), "ogg"};
+};
+
+// Mended: an offer to another player's covenant queued its lines for that player outside the
+// budget of what one client's requests add, and a player's own lines fill its update first, so a
+// flood of offers pushed out the other's kills and damage; every use of a locked door or chest
+// queued a sound for everyone near without bound, until an update passed what a datagram holds.
+// Now both count against the requesting client's budget (by line or by a door taken in hand; an
+// offer never heard does not wait), and an update for a socket client never passes a datagram:
+// past its room the farthest entities and the newest sounds stay out, the lines never. The
+// in-process queue still takes the whole update.
+TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpdateThatFitsADatagram)
+{
+    WorldPos here = At(300.0f, 300.0f, 1);
+    one->SetPosition(here);
+    two->SetPosition(here.Offset(Vector2{30.0f, 0.0f}));
+    one->stats.Set(CharacterStat::Money, 100000);
+    auto* door = Spawn<Door>(here.x, here.y + 40.0f, 1);
+    door->requiredKey = "Crypt";
+    auto* chest = Spawn<Chest>(here.x + 40.0f, here.y + 40.0f, 1);
+    chest->requiredKey = "Crypt";
+    auto* monster = Spawn<Sentient>(here.x + 60.0f, here.y, 1);
+    std::string offer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 6 1";
+    // Made once the budget is spent: never heard, so it must not replace the offer that was.
+    std::string unheardOffer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 6 3";
+    std::string useDoor = StringFormat("useEntity %d", door->entityNumber);
+    std::string useChest = StringFormat("useEntity %d", chest->entityNumber);
+    const char* kDropWarning = "made by the requests of the client at 127.0.0.1:6150";
+    struct Case {
+        const char* name;
+        std::vector<std::string> lines;
+        int32_t stepSounds;
+        int32_t crowd;
+        bool byHand = false;
+    };
+    const Case cases[] = {
+        {"offers", {offer}, 0, 0},
+        {"locked doors", {useDoor}, 0, 0},
+        {"locked chests", {useChest}, 0, 0},
+        {"all at once", {offer, useDoor, useChest}, 0, 0},
+        {"a locked door by hand and by line", {useDoor}, 0, 0, true},
+        {"the steps' own sounds", {}, 4000, 0},
+        {"a crowd", {}, 0, 600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int warned = CountLinesHolding(debug, kDropWarning);
+        std::vector<Entity*> crowd;
+        for (int32_t i = 0; i < c.crowd; ++i)
+            crowd.push_back(Spawn<Sentient>(here.x - 250.0f + static_cast<float>(i % 25) * 20.0f,
+                                            here.y - 250.0f + static_cast<float>(i / 25) * 20.0f, 1));
+        std::vector<std::string> flood;
+        for (size_t i = 0; !c.lines.empty() && flood.size() < static_cast<size_t>(NetMessages::kMaxClientLines); ++i)
+            flood.push_back(c.lines[i % c.lines.size()]);
+        for (int i = 0; !flood.empty() && i < 48; ++i) {
+            NetClientUpdate update = UpdateAt(one->position, flood);
+            // Every other datagram takes the door in hand, as a click on it does, and lets it go.
+            if (c.byHand && i % 2 == 0) {
+                update.interactionMode = 20;
+                update.target = door->entityNumber;
+            }
+            SendUpdate(first, update);
+        }
+        bool offers = std::find(c.lines.begin(), c.lines.end(), offer) != c.lines.end();
+        bool uses = c.lines.size() > (offers ? 1u : 0u);
+        if (offers)
+            SendUpdate(first, UpdateAt(one->position, {unheardOffer}));
+        game->QueueClientCommandFor(two->entityNumber, "msg 3 \"its own news\"");
+        host->Tick(0, false);
+        size_t requestSounds = game->GetSounds().size();
+        for (int32_t i = 0; i < c.stepSounds; ++i)
+            monster->QueueWorldEvent(Door::kLockedSound, 100.0f, 0.0f);
+        game->QueueClientCommand(StringFormat("kill %d", monster->entityNumber));
+        game->QueueClientCommand(StringFormat("dmg %d 12", monster->entityNumber));
+        // The same frame's update as the host writes it for a client over a socket.
+        MessageBuffer overSocket;
+        PosixNetworkSystem sockets;
+        EXPECT_TRUE(sockets.SetLocalMode(false));
+        gNetworkSystem = &sockets;
+        EXPECT_TRUE(host->WriteGameUpdate(overSocket, *FindRecord(second)));
+        gNetworkSystem = &network;
+        host->ServerFrame();
+        host->ServerFrameEnd();
+
+        std::vector<MessageBuffer> toSecond = second.ReceiveAll();
+        std::vector<MessageBuffer> toFirst = first.ReceiveAll();
+        ASSERT_EQ(toSecond.size(), 1u);
+        ASSERT_EQ(toFirst.size(), 1u);
+        if (!c.lines.empty()) {
+            // The budget alone keeps a flood's updates within a datagram, whatever the transport.
+            EXPECT_LE(toSecond[0].Size(), WorldHost::kMaxUpdateBytes);
+            EXPECT_LE(toFirst[0].Size(), WorldHost::kMaxUpdateBytes);
+        }
+        EXPECT_LE(overSocket.Size(), WorldHost::kMaxUpdateBytes);
+        std::string lastHeard;
+        for (MessageBuffer* update : {&toSecond[0], &overSocket}) {
+            update->SetReadPos(0);
+            ASSERT_EQ(update->ReadInt(), NetMessageType::kGameUpdate);
+            NetGameUpdateHead head;
+            ASSERT_TRUE(NetMessages::ReadGameUpdateHead(*update, head));
+            EXPECT_EQ(CountHolding(head.lines, StringFormat("kill %d", monster->entityNumber)), 1);
+            EXPECT_EQ(CountHolding(head.lines, StringFormat("dmg %d 12", monster->entityNumber)), 1);
+            EXPECT_EQ(CountHolding(head.lines, "its own news"), 1);
+            size_t offerBytes = 0;
+            for (const std::string& line : head.lines) {
+                offerBytes += line.rfind("offerToPlayer", 0) == 0 ? line.size() + 1 : 0;
+                lastHeard = line.rfind("offerToPlayer", 0) == 0 ? line : lastHeard;
+            }
+            EXPECT_EQ(offerBytes > 0, offers) << "offers reach the other player while the budget lasts";
+            EXPECT_LE(offerBytes, WorldHost::kMaxRequestLineBytes);
+            std::vector<int32_t> seen = WorldHostFloodEntities(*update, database);
+            EXPECT_NE(std::find(seen.begin(), seen.end(), two->entityNumber), seen.end()) << "its own player always";
+            EXPECT_EQ(seen.size() < static_cast<size_t>(c.crowd), update == &overSocket && c.crowd > 0)
+                << "a socket's update cuts a crowd, the in-process queue takes it whole";
+        }
+        EXPECT_EQ(requestSounds > 0, uses) << "uses are heard while the budget lasts";
+        EXPECT_LE(requestSounds * NetMessages::kSoundRecordBytes, WorldHost::kMaxRequestLineBytes);
+        EXPECT_EQ(CountLinesHolding(debug, kDropWarning) - warned, c.lines.empty() ? 0 : 1);
+        if (offers) {
+            // The other player takes the last offer it heard: that one waits, the unheard one not.
+            int32_t money = one->stats.Get(CharacterStat::Money);
+            ASSERT_EQ(lastHeard.rfind("offerToPlayer ", 0), 0u);
+            SendUpdate(second, UpdateAt(two->position, {"acceptOffer" + lastHeard.substr(sizeof("offerToPlayer") - 1)}));
+            Frame(0);
+            EXPECT_EQ(one->stats.Get(CharacterStat::Money), money - 1) << lastHeard;
+            first.ReceiveAll();
+            second.ReceiveAll();
+        }
+        for (Entity* entity : crowd) {
+            game->RemoveEntity(entity);
+            delete entity;
+        }
+    }
 }

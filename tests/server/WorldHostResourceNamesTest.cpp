@@ -1,34 +1,12 @@
 // WorldHostResourceNamesTest -- a resource the host registers through the real resource manager: its handle named once in the table and kept, the same name again no change, no name no entry.
-#include "platform/PosixPlatformSystem.h"
-#include "resources/Resource.h"
-#include "resources/ResourceManager.h"
+#include "server/WorldHostResources.h"
 #include "server/WorldHostWorld.h"
 
 namespace {
 
 class WorldHostResourceNames : public WorldHostWorld {
 protected:
-    WorldHostResourceNames() : platform((folder.Path() / "User").string())
-    {
-        gPlatformSystem = &platform;
-        gResourceManager = &manager;
-        manager.Init();
-        // A kind built from its name alone, as a generated sound would be.
-        manager.RegisterType("tone", kMemGeneral, false, "", false,
-                             [](const std::string&, uint8_t*, uint32_t, int32_t) { return new Resource(); });
-    }
-
-    ~WorldHostResourceNames() override
-    {
-        // As at the program's shut-down: the host lets go before the manager's flush.
-        host->ReleaseResources();
-        manager.Shutdown();
-        gResourceManager = nullptr;
-        gPlatformSystem = nullptr;
-    }
-
-    PosixPlatformSystem platform;
-    ResourceManager manager;
+    WorldHostResources resources{*host, (folder.Path() / "User").string(), "tone"};
 };
 
 TEST_F(WorldHostResourceNames, AHandleIsNamedOnceAndKeptWhileTheTableNamesIt)

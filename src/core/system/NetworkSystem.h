@@ -3,6 +3,7 @@
 
 #include "core/BaseClass.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -26,6 +27,9 @@ struct NetworkEndpoint {
 // sequence number, acknowledgement or resend.
 class NetworkSystem : public BaseClass {
 public:
+    // The largest payload of an IPv4 UDP datagram: a socket refuses a longer one whole.
+    static constexpr size_t kMaxDatagramBytes = 65507;
+
     // Starts the socket layer; only needed when local mode is off.
     virtual bool Startup() = 0;
     virtual void Cleanup() = 0;

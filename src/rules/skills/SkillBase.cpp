@@ -69,7 +69,7 @@ bool SkillBase::IsReady() const
 
 float SkillBase::GetReuseFraction() const
 {
-    if (!definition || !reuseTimer.running || reuseTimer.remaining <= 0.0f)
+    if (!definition || IsReady())
         return 0.0f;
     float reuseTime = definition->GetReuseTimeAtLevel(GetLevel());
     return reuseTime != 0.0f ? reuseTimer.remaining / reuseTime : 0.0f;
