@@ -90,9 +90,11 @@ bool Sentient::EquipNewItems(const DatabaseEntry* definition, const Item* from, 
     std::unique_ptr<ItemBase> worn(made.release());
     inventory->PlaceItem(worn, InventoryGroupIndex::Equipment, slot, kWornFlags);
     // A generated stack is filled: more of it is made onto the worn one while its count has room.
-    // Each item added raises the count, and one that does not stack ends it.
+    // Each item added raises the count, and one that does not stack ends it. A record's stack limit
+    // is not bounded, so the filling is: one made a time, a limit of a billion would hold the host.
+    constexpr int32_t kMostFilled = 1000;
     const ItemBase* stack = generate ? inventory->GetItem(InventoryGroupIndex::Equipment, slot) : nullptr;
-    while (stack && stack->GetStackCount() < stack->GetMaxStack()) {
+    for (int32_t made = 0; stack && made < kMostFilled && stack->GetStackCount() < stack->GetMaxStack(); ++made) {
         std::unique_ptr<ItemBase> more(SentientMakeItem(definition, level, true).release());
         if (!more || !inventory->PlaceItem(more, InventoryGroupIndex::Equipment, slot, kWornFlags))
             break;

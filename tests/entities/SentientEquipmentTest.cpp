@@ -102,6 +102,12 @@ Darts
     ItemType Ranged
     MaxStack 4
 }
+Javelins
+{
+    Type Item
+    ItemType Ranged
+    MaxStack 1000000000
+}
 RustyKey
 {
     Type Item
@@ -324,6 +330,7 @@ TEST_F(SentientEquipment, ATwoHandedItemTakesTheOffHandsDefaultAlongAndAGenerate
         {"a generated two-hander", "Targe", "Greatsword", true, kHand, 1, 1, "-", "-"},
         {"a generated stack", "Buckler", "Darts", true, kRanged, 4, 4, "Bracer", "Buckler"},
         {"a stack made plainly", "Buckler", "Darts", false, kRanged, 1, 0, "Bracer", "Buckler"},
+        {"a stack whose limit is endless", "Buckler", "Javelins", true, kRanged, 1001, 1001, "Bracer", "Buckler"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
