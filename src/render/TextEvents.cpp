@@ -33,9 +33,9 @@ constexpr int32_t kTextEventsCornerKind = 6;
 // room's start still wraps at that width and runs off the edge rather than one glyph a line.
 constexpr float kTextEventsEdge = 5.0f;
 constexpr float kTextEventsMinRoom = 120.0f;
-// A centred notice wraps inside the middle band, clear of the HUD's buttons under the mini-map
-// (from x 522): a refusal as wide as the screen ran under them and could not be read.
-constexpr float kTextEventsCentredRoom = 396.0f;
+// A centred notice wraps inside the middle band (126 .. 514), clear of the HUD's buttons under the
+// mini-map (from x 518): a refusal as wide as the screen ran under them and could not be read.
+constexpr float kTextEventsCentredRoom = 388.0f;
 // A notice with no room is tried again this much narrower, on more lines, down to the least room.
 constexpr float kTextEventsNarrowerStep = 0.75f;
 // A notice put on the log stays fresh there as long as the client's own log lines.

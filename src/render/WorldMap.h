@@ -123,8 +123,10 @@ public:
     Vector2 MapPosition(int32_t level, const Vector2& point, bool centred, bool toScreen) const;
     bool IsLevelShown(int32_t level) const;
     // A name's box (left, top, right, bottom, 640 x 480 units) moved the shortest way onto the
-    // screen and clear of the covered rectangles; false when no such place is a few moves away.
-    static bool PlaceClear(const std::vector<std::array<float, 4>>& covered, std::array<float, 4>& box);
+    // screen and clear of the covered rectangles, its middle still inside its level's square (four
+    // corners in the same units); false when no such place is a few moves away.
+    static bool PlaceClear(const std::vector<std::array<float, 4>>& covered, const std::array<Vector2, 4>& square,
+                           std::array<float, 4>& box);
     // The shown level whose square holds the window point; -1 for none.
     int32_t LevelAt(const Vector2& point) const;
     // The openings between levels whose middle tile is more than half explored, as kind 3 pins.
@@ -194,6 +196,8 @@ private:
     bool PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box);
     void DrawLegend(const MapLegendLayout& layout, int32_t font);
     Vector2 ToInterfaceUnits(const Vector2& pixels) const;
+    // The level square's corners in window pixels, in order round its edge.
+    std::array<Vector2, 4> SquareCorners(int32_t level) const;
     void FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY);
     void DrawPins();
     // The travel of the hovered pin in teleport mode; otherwise the player is told why nothing

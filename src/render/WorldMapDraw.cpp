@@ -53,9 +53,23 @@ constexpr float kWorldMapPlayerFrame = 14.0f;
 constexpr int32_t kWorldMapNameFont = 2;
 constexpr int32_t kWorldMapSwatchTexture = 5;
 
+// Whether the point lies inside the four corners (either winding): on the inner side of each edge.
+bool WorldMapQuadHolds(const std::array<Vector2, 4>& corners, const Vector2& point)
+{
+    int32_t sides = 0;
+    for (size_t i = 0; i < corners.size(); ++i) {
+        const Vector2& a = corners[i];
+        const Vector2& b = corners[(i + 1) % corners.size()];
+        float cross = (b.x - a.x) * (point.y - a.y) - (b.y - a.y) * (point.x - a.x);
+        sides += cross > 0.0f ? 1 : cross < 0.0f ? -1 : 0;
+    }
+    return std::abs(sides) == static_cast<int32_t>(corners.size());
+}
+
 // A name's box looking for a place clear of the rectangles, near where it started.
 struct WorldMapPlacing {
     const std::vector<std::array<float, 4>>& rects;
+    const std::array<Vector2, 4>& square;
     float width = 0.0f;
     float height = 0.0f;
     float startX = 0.0f;
@@ -81,6 +95,9 @@ void WorldMapSearchClear(WorldMapPlacing& placing, float x, float y, int32_t dep
         return x < r[2] && r[0] < x + w && y < r[3] && r[1] < y + h;
     });
     if (hit == placing.rects.end()) {
+        // Pushed off its level's square by a large window, a name would label the neighbour.
+        if (!WorldMapQuadHolds(placing.square, Vector2{x + w / 2.0f, y + h / 2.0f}))
+            return;
         placing.bestCost = cost;
         placing.bestX = x;
         placing.bestY = y;
@@ -521,9 +538,9 @@ void WorldMap::DrawPins()
 
 // Levels the player has a map of, or a quest aims at, named in the middle of their squares; a name
 // the legend would lie over stands just above the legend instead. A name is kept on the screen and
-// clear of what the interface draws over the map (its bars and heading, the in-game screen's
-// buttons and bar), which it ran under; a square whose middle is off the screen, or whose name
-// finds no clear place near it, goes unnamed.
+// clear of what the interface draws over the map (its bars and heading, the in-game bar, a window
+// opened over it), which it ran under; a square whose middle is off the screen, or whose name
+// finds no clear place near it within the square, goes unnamed.
 void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
 {
     if (!zoneNamesVar.IsValid() || zoneNamesVar.GetInt() == 0 || !gWorld || !gScreenText || !source)
@@ -549,7 +566,10 @@ void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
         if (left < legend[2] && legend[0] < left + size.width && top < legend[3] && legend[1] < top + size.height)
             top = legend[1] - size.height;
         std::array<float, 4> box{left, top, left + size.width, top + size.height};
-        if (!PlaceClear(coveredRects, box))
+        std::array<Vector2, 4> square = SquareCorners(level);
+        for (Vector2& corner : square)
+            corner = ToInterfaceUnits(corner);
+        if (!PlaceClear(coveredRects, square, box))
             continue;
         gScreenText->DrawTextNarrow(font, name, static_cast<int32_t>(std::lround(box[0])),
                                     static_cast<int32_t>(std::lround(box[1])),
@@ -557,9 +577,10 @@ void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
     }
 }
 
-bool WorldMap::PlaceClear(const std::vector<std::array<float, 4>>& covered, std::array<float, 4>& box)
+bool WorldMap::PlaceClear(const std::vector<std::array<float, 4>>& covered, const std::array<Vector2, 4>& square,
+                          std::array<float, 4>& box)
 {
-    WorldMapPlacing placing{covered, box[2] - box[0], box[3] - box[1]};
+    WorldMapPlacing placing{covered, square, box[2] - box[0], box[3] - box[1]};
     if (placing.width > kWorldMapScreenWidth || placing.height > kWorldMapScreenHeight)
         return false;
     placing.startX = std::clamp(box[0], 0.0f, kWorldMapScreenWidth - placing.width);
@@ -693,26 +714,18 @@ int32_t WorldMap::LevelAt(const Vector2& point) const
 {
     if (!gWorld)
         return -1;
-    float width = gWorld->GetLevelWidth();
-    float height = gWorld->GetLevelHeight();
-    for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level) {
-        if (!IsLevelShown(level))
-            continue;
-        std::array<Vector2, 4> corners = {MapPosition(level, {0.0f, 0.0f}, false, true),
-                                          MapPosition(level, {width, 0.0f}, false, true),
-                                          MapPosition(level, {width, height}, false, true),
-                                          MapPosition(level, {0.0f, height}, false, true)};
-        int32_t sides = 0;
-        for (size_t i = 0; i < corners.size(); ++i) {
-            const Vector2& a = corners[i];
-            const Vector2& b = corners[(i + 1) % corners.size()];
-            float cross = (b.x - a.x) * (point.y - a.y) - (b.y - a.y) * (point.x - a.x);
-            sides += cross > 0.0f ? 1 : cross < 0.0f ? -1 : 0;
-        }
-        if (std::abs(sides) == static_cast<int32_t>(corners.size()))
+    for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level)
+        if (IsLevelShown(level) && WorldMapQuadHolds(SquareCorners(level), point))
             return level;
-    }
     return -1;
+}
+
+std::array<Vector2, 4> WorldMap::SquareCorners(int32_t level) const
+{
+    float width = gWorld ? gWorld->GetLevelWidth() : 0.0f;
+    float height = gWorld ? gWorld->GetLevelHeight() : 0.0f;
+    return {MapPosition(level, {0.0f, 0.0f}, false, true), MapPosition(level, {width, 0.0f}, false, true),
+            MapPosition(level, {width, height}, false, true), MapPosition(level, {0.0f, height}, false, true)};
 }
 
 bool WorldMap::GetHelp(std::string& text, std::array<float, 4>& box) const

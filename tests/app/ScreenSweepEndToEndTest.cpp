@@ -785,8 +785,8 @@ protected:
     }
 
     // The world map as the M key opens it with the levels of the town's depth known, and with a
-    // level dragged under each thing of the interface that stays over the map (its scroll bars and
-    // heading, the in-game screen's buttons and bar); then the map the covenant gate opens for
+    // level dragged under each thing of the interface that stays over the map (its scroll bars,
+    // heading and Close button, the in-game screen's bar); then the map the covenant gate opens for
     // travel, with a level dragged under its hint.
     void SweepTheWorldMap()
     {
@@ -802,7 +802,7 @@ protected:
         Measure("the world map, the levels of the town's depth known");
         const std::pair<Vector2, const char*> spots[] = {
             {{628.0f, 290.0f}, "under the map's scroll bar"},
-            {{578.0f, 162.0f}, "under the in-game screen's buttons"},
+            {{586.0f, 457.0f}, "under the map's Close button"},
             {{320.0f, 40.0f}, "under the map's heading"},
             {{320.0f, 452.0f}, "on the in-game screen's bar"}};
         for (const auto& [spot, where] : spots) {

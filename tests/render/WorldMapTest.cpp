@@ -483,40 +483,57 @@ TEST_F(WorldMapDraw, ClearMapForgetsOnlyTheCurrentLevelAndGatesAreRecorded)
 }
 
 // A level's name moved clear of what the interface draws over the map, the shortest way, on the
-// screen: the shipped map's heading, level-wide scroll bar, upright scroll bar and the in-game
-// screen's buttons and bar.
+// screen, its middle on its own level's square: the shipped map's heading, level-wide scroll bar,
+// upright scroll bar and the in-game bar, and for one row a window opened over the map.
 TEST(WorldMapNamePlace, ANameMovesTheShortestWayClearOfTheInterfaceAndStaysOnTheScreen)
 {
     using Box = std::array<float, 4>;
-    const std::vector<Box> shipped = {{220.0f, 6.0f, 420.0f, 32.0f},   {4.0f, 36.0f, 512.0f, 52.0f},
-                                      {620.0f, 204.0f, 636.0f, 376.0f}, {518.0f, 124.0f, 636.0f, 200.0f},
-                                      {0.0f, 436.0f, 640.0f, 480.0f}};
+    using Square = std::array<Vector2, 4>;
+    const std::vector<Box> shipped = {{220.0f, 6.0f, 420.0f, 32.0f}, {4.0f, 36.0f, 512.0f, 52.0f},
+                                      {620.0f, 204.0f, 636.0f, 376.0f}, {0.0f, 436.0f, 640.0f, 480.0f}};
+    const Square wholeScreen = {Vector2{0.0f, 0.0f}, Vector2{640.0f, 0.0f}, Vector2{640.0f, 480.0f},
+                                Vector2{0.0f, 480.0f}};
     struct Case {
         const char* what;
         Box start;
         bool placed;
         Box at;
+        Square square;
+        Box window{};
     };
+    // A level's square as drawn: a diamond about the name's start.
+    const Square diamond = {Vector2{320.0f, 110.0f}, Vector2{500.0f, 200.0f}, Vector2{320.0f, 290.0f},
+                            Vector2{140.0f, 200.0f}};
     const Case cases[] = {
-        {"in the open, where it is", {200.0f, 240.0f, 400.0f, 260.0f}, true, {200.0f, 240.0f, 400.0f, 260.0f}},
+        {"in the open, where it is", {200.0f, 240.0f, 400.0f, 260.0f}, true, {200.0f, 240.0f, 400.0f, 260.0f}, wholeScreen},
         // Up clear of the bar lands on the heading, and back down on the bar: below the bar.
-        {"on the level-wide bar under the heading", {220.0f, 26.0f, 420.0f, 46.0f}, true, {220.0f, 52.0f, 420.0f, 72.0f}},
-        {"under the upright bar", {530.0f, 280.0f, 730.0f, 300.0f}, true, {420.0f, 280.0f, 620.0f, 300.0f}},
-        // Kept on the screen first, then above the buttons: nearer than left of them.
-        {"under the buttons", {480.0f, 150.0f, 680.0f, 170.0f}, true, {440.0f, 104.0f, 640.0f, 124.0f}},
-        {"on the in-game bar", {100.0f, 440.0f, 300.0f, 460.0f}, true, {100.0f, 416.0f, 300.0f, 436.0f}},
-        {"off the screen's left edge", {-50.0f, 240.0f, 150.0f, 260.0f}, true, {0.0f, 240.0f, 200.0f, 260.0f}},
-        {"wider than the screen", {-10.0f, 240.0f, 650.0f, 260.0f}, false, {}},
+        {"on the level-wide bar under the heading", {220.0f, 26.0f, 420.0f, 46.0f}, true, {220.0f, 52.0f, 420.0f, 72.0f},
+         wholeScreen},
+        {"under the upright bar", {530.0f, 280.0f, 730.0f, 300.0f}, true, {420.0f, 280.0f, 620.0f, 300.0f}, wholeScreen},
+        // Kept on the screen first, then above the upright bar: nearer than left of it.
+        {"over the upright bar's top", {480.0f, 190.0f, 680.0f, 210.0f}, true, {440.0f, 184.0f, 640.0f, 204.0f},
+         wholeScreen},
+        {"on the in-game bar", {100.0f, 440.0f, 300.0f, 460.0f}, true, {100.0f, 416.0f, 300.0f, 436.0f}, wholeScreen},
+        {"off the screen's left edge", {-50.0f, 240.0f, 150.0f, 260.0f}, true, {0.0f, 240.0f, 200.0f, 260.0f},
+         wholeScreen},
+        {"wider than the screen", {-10.0f, 240.0f, 650.0f, 260.0f}, false, {}, wholeScreen},
+        // The quest window's only clear side is below it, past the square's lower corner, where
+        // the name would stand on the neighbouring level.
+        {"under the quest window, pushed off its square", {220.0f, 190.0f, 420.0f, 210.0f}, false, {}, diamond,
+         {140.0f, 16.0f, 500.0f, 396.0f}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Box box = c.start;
-        ASSERT_EQ(WorldMap::PlaceClear(shipped, box), c.placed);
+        std::vector<Box> covered = shipped;
+        if (c.window[2] > c.window[0])
+            covered.push_back(c.window);
+        ASSERT_EQ(WorldMap::PlaceClear(covered, c.square, box), c.placed);
         if (c.placed) {
             EXPECT_EQ(box, c.at);
         }
     }
     // Boxed in on every side within a few moves: no place.
     Box box{300.0f, 200.0f, 340.0f, 220.0f};
-    EXPECT_FALSE(WorldMap::PlaceClear({{0.0f, 0.0f, 640.0f, 230.0f}, {0.0f, 230.0f, 640.0f, 480.0f}}, box));
+    EXPECT_FALSE(WorldMap::PlaceClear({{0.0f, 0.0f, 640.0f, 230.0f}, {0.0f, 230.0f, 640.0f, 480.0f}}, wholeScreen, box));
 }
