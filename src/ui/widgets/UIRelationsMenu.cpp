@@ -607,8 +607,9 @@ std::string UIRelationsMenu::RaidRefusal(const UIList* list) const
         return "$$RaidNoTarget$$";
     bool anyCanRide = list && std::any_of(list->rows.begin(), list->rows.end(),
                                           [](const std::unique_ptr<ListEntry>& row) { return row->enabled != 0; });
+    // Recruits listed but none able to ride are fallen or away, which recruiting more won't mend.
     if (!anyCanRide)
-        return "$$RelationsRaidNobody$$";
+        return list && !list->rows.empty() ? "$$RecruitNotInWorld$$" : "$$RelationsRaidNobody$$";
     std::vector<std::string> picked;
     list->GetSelectedValues(picked);
     if (picked.empty())
