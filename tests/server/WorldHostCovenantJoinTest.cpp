@@ -1185,7 +1185,12 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         PosixNetworkSystem sockets;
         EXPECT_TRUE(sockets.SetLocalMode(false));
         gNetworkSystem = &sockets;
+        int cutsTold = CountLinesHolding(debug, "entities out of the update of player");
         EXPECT_TRUE(host->WriteGameUpdate(overSocket, *FindRecord(second)));
+        // A cut lasting into the next update is not told again.
+        MessageBuffer again;
+        EXPECT_TRUE(host->WriteGameUpdate(again, *FindRecord(second)));
+        EXPECT_EQ(CountLinesHolding(debug, "entities out of the update of player") - cutsTold, c.crowd > 0 ? 1 : 0);
         gNetworkSystem = &network;
         host->ServerFrame();
         host->ServerFrameEnd();
