@@ -94,7 +94,8 @@ bool Sentient::EquipNewItems(const DatabaseEntry* definition, const Item* from, 
     // is not bounded, so the filling is: one made a time, a limit of a billion would hold the host.
     constexpr int32_t kMostFilled = 1000;
     const ItemBase* stack = generate ? inventory->GetItem(InventoryGroupIndex::Equipment, slot) : nullptr;
-    for (int32_t made = 0; stack && made < kMostFilled && stack->GetStackCount() < stack->GetMaxStack(); ++made) {
+    for (int32_t filled = 0; stack && filled < kMostFilled && stack->GetStackCount() < stack->GetMaxStack();
+         ++filled) {
         std::unique_ptr<ItemBase> more(SentientMakeItem(definition, level, true).release());
         if (!more || !inventory->PlaceItem(more, InventoryGroupIndex::Equipment, slot, kWornFlags))
             break;

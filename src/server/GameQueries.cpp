@@ -283,12 +283,12 @@ void Game::QueueWorldEvent(const WorldEventRequest& request)
     // Mended: each use of a locked door or chest a client asked for was heard by every client
     // near, without bound, until their updates passed what a datagram holds. What a client's
     // requests make heard takes room of its budget.
-    if (request.name.empty() || !TakeRequestRoom(NetMessages::kSoundRecordBytes))
+    if (request.name.empty())
         return;
     // The host names the sound and keeps it, so the handle still names it when a client reads
     // the record; a sound nobody can name would reach the clients as nothing at all.
     int32_t handle = gWorldHost ? gWorldHost->RegisterResource(request.name) : -1;
-    if (handle == -1)
+    if (handle == -1 || !TakeRequestRoom(NetMessages::kSoundRecordBytes))
         return;
     GameSoundRecord record;
     record.sound = handle;

@@ -305,7 +305,8 @@ bool WorldHost::RunRequest(const std::string& line, Player& player, ClientRecord
 
 // Mended: the results of one client's requests that go to every client (refused offers, quests
 // taken and skipped) filled every update, pushing out the others' kills, damage and news.
-void WorldHost::WithinRequestBudget(Player& player, ClientRecord& client, const std::function<void()>& request)
+template <typename Request>
+void WorldHost::WithinRequestBudget(Player& player, ClientRecord& client, Request&& request)
 {
     if (!gGame)
         return;

@@ -11,7 +11,6 @@
 #include "world/WorldPos.h"
 
 #include <cstdint>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -40,6 +39,11 @@ struct ClientRecord {
     size_t requestLineBytes = 0;
     int32_t heldBackLines = 0;
     int32_t droppedRequestOutput = 0;
+    // Whether its updates are cut now, as last told in the log: a cut is told when it begins.
+    // Log state alone, kept as updates are written from the record.
+    mutable bool toldFixedPartsOver = false;
+    mutable bool toldEntitiesCut = false;
+    mutable bool toldSoundsCut = false;
 };
 
 // Main thread only. Nothing runs until SetUpServer or "newWorld" makes it active; from then on
@@ -129,8 +133,8 @@ public:
     const std::vector<std::string>& CollectLines(const Player& player);
     // The sounds of the frame that concern the player: its own always, others strictly
     // inside their radius. The count is 0 without a player. Within room bytes (the count
-    // besides): the oldest that fit, the rest left out.
-    void WriteSounds(MessageBuffer& buffer, const Player* player,
+    // besides): the oldest that fit, the rest left out. How many were left out.
+    size_t WriteSounds(MessageBuffer& buffer, const Player* player,
                      size_t room = std::numeric_limits<size_t>::max()) const;
     // The entities the player sees, in slot order, each once, with what they depend on.
     const std::vector<Entity*>& CollectVisible(const Player& player);
@@ -169,8 +173,10 @@ private:
     // One line run with the player as context. False when the command table refuses it.
     bool RunRequest(const std::string& line, Player& player, ClientRecord& client);
     // Runs what the client asked for: what it adds to the other clients' updates counts against
-    // the client's budget for the frame.
-    void WithinRequestBudget(Player& player, ClientRecord& client, const std::function<void()>& request);
+    // the client's budget for the frame. A template: a request runs for every line a client
+    // sends, and a std::function of it would be made on the heap each time.
+    template <typename Request>
+    void WithinRequestBudget(Player& player, ClientRecord& client, Request&& request);
     // A line only the first client's player may send: a new world, or the end of this one.
     static bool IsFirstPlayerLine(std::string_view line);
     // Records whose player the game no longer holds are let go: they get no more datagrams.
@@ -183,8 +189,9 @@ private:
     void SendWelcome(const ClientRecord& client);
     void SendGameUpdates();
     // The records of the entities the player sees, within room bytes: every one when all fit;
-    // else its own, then the nearest that fit, in the order seen. The bytes written.
-    size_t WriteEntities(MessageBuffer& buffer, const Player& player, size_t room);
+    // else its own, then those tied to it and the nearest that fit, in the order seen. The bytes
+    // written; leftOut is how many were not.
+    size_t WriteEntities(MessageBuffer& buffer, const Player& player, size_t room, size_t& leftOut);
     void Send(MessageBuffer& buffer, const sockaddr_in& destination);
     void MarkVisible(Entity* entity);
     void OnNewWorldCommand(const std::vector<std::string>& args);

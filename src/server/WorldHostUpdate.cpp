@@ -24,6 +24,15 @@ bool WorldHostIsTiedToPlayer(const Player& player, const Entity& entity)
     return sentient && sentient->GetLeader() == &player;
 }
 
+// True when a cut begins: a crowd or a flood of sounds lasts many frames, and is told once, when
+// it starts, rather than every frame it lasts.
+bool WorldHostCutBegins(bool cut, bool& told)
+{
+    bool begins = cut && !told;
+    told = cut;
+    return begins;
+}
+
 } // namespace
 
 bool WorldHost::IsVisibleTo(const Player& player, const Entity& entity, int32_t depth) const
@@ -66,7 +75,7 @@ const std::vector<Entity*>& WorldHost::CollectVisible(const Player& player)
     return visible;
 }
 
-void WorldHost::WriteSounds(MessageBuffer& buffer, const Player* player, size_t room) const
+size_t WorldHost::WriteSounds(MessageBuffer& buffer, const Player* player, size_t room) const
 {
     static const std::vector<GameSoundRecord> kNoSounds;
     const std::vector<GameSoundRecord>& sounds = player && gGame ? gGame->GetSounds() : kNoSounds;
@@ -87,14 +96,10 @@ void WorldHost::WriteSounds(MessageBuffer& buffer, const Player* player, size_t 
         NetMessages::WriteSoundRecord(buffer, {record.sound, record.entityNumber, record.position, record.value});
         ++written;
     }
-    if (sent < heard)
-        DebugSystem::Print(kPrintWarning,
-                           "Left the %zu newest of %zu sounds out of the update of player %d: it had no room for "
-                           "them\n",
-                           heard - sent, heard, player->entityNumber);
+    return heard - sent;
 }
 
-size_t WorldHost::WriteEntities(MessageBuffer& buffer, const Player& player, size_t room)
+size_t WorldHost::WriteEntities(MessageBuffer& buffer, const Player& player, size_t room, size_t& leftOut)
 {
     const std::vector<Entity*>& seen = CollectVisible(player);
     entityBuffer.Clear();
@@ -106,19 +111,23 @@ size_t WorldHost::WriteEntities(MessageBuffer& buffer, const Player& player, siz
             entity->WriteNetState(entityBuffer);
         entityEnds.push_back(entityBuffer.Size());
     }
+    leftOut = 0;
     if (entityBuffer.Size() <= room) {
         buffer.WriteBytes(entityBuffer.Data(), entityBuffer.Size());
         return entityBuffer.Size();
     }
     // Too many to send: its own player first, whatever the room (the client's view hangs on it),
-    // then the nearest; the client lets the others go until an update names them again.
+    // then what is tied to it, then the nearest; the client lets the others go until an update
+    // names them again. Mended: a companion or the target past the box went first, and the
+    // client, which deletes what an update does not name, lost its target for good.
     entityDistances.clear();
     for (const Entity* entity : seen) {
         Vector2 delta = entity->position.DeltaTo(player.position);
         float distance = delta.x * delta.x + delta.y * delta.y;
-        entityDistances.push_back(entity == &player ? -1.0f
-                                  : std::isfinite(distance) ? distance
-                                                            : std::numeric_limits<float>::max());
+        entityDistances.push_back(entity == &player                          ? -2.0f
+                                  : WorldHostIsTiedToPlayer(player, *entity) ? -1.0f
+                                  : std::isfinite(distance)                  ? distance
+                                                                             : std::numeric_limits<float>::max());
     }
     entityOrder.resize(seen.size());
     std::iota(entityOrder.begin(), entityOrder.end(), size_t{0});
@@ -142,10 +151,7 @@ size_t WorldHost::WriteEntities(MessageBuffer& buffer, const Player& player, siz
         if (entityKept[i])
             buffer.WriteBytes(entityBuffer.Data() + begin, entityEnds[i] - begin);
     }
-    DebugSystem::Print(kPrintWarning,
-                       "Left the %zu farthest of %zu entities out of the update of player %d: it had no room for "
-                       "them\n",
-                       seen.size() - kept, seen.size(), player.entityNumber);
+    leftOut = seen.size() - kept;
     return used;
 }
 
@@ -172,10 +178,25 @@ bool WorldHost::WriteGameUpdate(MessageBuffer& buffer, const ClientRecord& clien
     // The end of the entity list and the count of the sounds.
     size_t fixed = buffer.Size() + tailBuffer.Size() + 2 * sizeof(int32_t);
     size_t room = fixed < limit ? limit - fixed : 0;
-    room -= std::min(room, WriteEntities(buffer, *player, room));
+    if (WorldHostCutBegins(fixed > limit, client.toldFixedPartsOver))
+        DebugSystem::Print(kPrintWarning,
+                           "The update of player %d takes %zu bytes before its entities, past the %zu a datagram "
+                           "holds\n",
+                           player->entityNumber, fixed, limit);
+    size_t entitiesLeftOut = 0;
+    room -= std::min(room, WriteEntities(buffer, *player, room, entitiesLeftOut));
+    if (WorldHostCutBegins(entitiesLeftOut > 0, client.toldEntitiesCut))
+        DebugSystem::Print(kPrintWarning,
+                           "Left the %zu farthest of %zu entities out of the update of player %d: it had no room for "
+                           "them\n",
+                           entitiesLeftOut, visible.size(), player->entityNumber);
     buffer.WriteInt(NetMessages::kListEnd);
     buffer.WriteBytes(tailBuffer.Data(), tailBuffer.Size());
-    WriteSounds(buffer, player, room);
+    size_t soundsLeftOut = WriteSounds(buffer, player, room);
+    if (WorldHostCutBegins(soundsLeftOut > 0, client.toldSoundsCut))
+        DebugSystem::Print(kPrintWarning,
+                           "Left the %zu newest sounds out of the update of player %d: it had no room for them\n",
+                           soundsLeftOut, player->entityNumber);
     return true;
 }
 

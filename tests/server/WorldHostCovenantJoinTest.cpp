@@ -9,6 +9,7 @@
 #include "entities/Chest.h"
 #include "entities/Door.h"
 #include "entities/Gate.h"
+#include "entities/Inventory.h"
 #include "server/ServerCommands.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
@@ -26,6 +27,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -1090,7 +1092,9 @@ protected:
 // Now both count against the requesting client's budget (by line or by a door taken in hand; an
 // offer never heard does not wait), and an update for a socket client never passes a datagram:
 // past its room the farthest entities and the newest sounds stay out, the lines never. The
-// in-process queue still takes the whole update.
+// in-process queue still takes the whole update. Mended too: an offer cut by the budget between
+// its terms and its items' names reached the other player half heard; and a cut crowd took the
+// player's far companions and its target out first, which its client then deleted.
 TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpdateThatFitsADatagram)
 {
     WorldPos here = At(300.0f, 300.0f, 1);
@@ -1105,6 +1109,10 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
     std::string offer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 6 1";
     // Made once the budget is spent: never heard, so it must not replace the offer that was.
     std::string unheardOffer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 6 3";
+    // Its terms and the line naming its item are heard whole or not at all: a flood of them ends
+    // between the two lines.
+    const int32_t kOfferedPlace = InventoryGroupIndex::Bag1;
+    std::string itemOffer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 7 " + std::to_string(kOfferedPlace);
     std::string useDoor = StringFormat("useEntity %d", door->entityNumber);
     std::string useChest = StringFormat("useEntity %d", chest->entityNumber);
     const char* kDropWarning = "made by the requests of the client at 127.0.0.1:6150";
@@ -1123,6 +1131,7 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         {"a locked door by hand and by line", {useDoor}, 0, 0, true},
         {"the steps' own sounds", {}, 4000, 0},
         {"a crowd", {}, 0, 600},
+        {"an item offer landing on the budget's edge", {itemOffer}, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -1131,6 +1140,23 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         for (int32_t i = 0; i < c.crowd; ++i)
             crowd.push_back(Spawn<Sentient>(here.x - 250.0f + static_cast<float>(i % 25) * 20.0f,
                                             here.y - 250.0f + static_cast<float>(i / 25) * 20.0f, 1));
+        // Past the box around the player, farther than all the crowd: a companion and the target.
+        std::vector<Entity*> tied;
+        if (c.crowd > 0) {
+            auto* companion = Spawn<Sentient>(two->position.x + 700.0f, two->position.y, 1);
+            companion->SetLeader(two);
+            auto* target = Spawn<Sentient>(two->position.x - 700.0f, two->position.y, 1);
+            two->SetInteractionTarget(target);
+            tied = {companion, target};
+        }
+        bool itemOffers = std::find(c.lines.begin(), c.lines.end(), itemOffer) != c.lines.end();
+        if (itemOffers) {
+            one->inventory->ResizeBag(kOfferedPlace, 1);
+            auto item = std::make_unique<Item>();
+            item->SetEntryByName("Bag1");
+            std::unique_ptr<ItemBase> stored(item.release());
+            ASSERT_TRUE(one->inventory->PlaceItem(stored, kOfferedPlace, 0, 0));
+        }
         std::vector<std::string> flood;
         for (size_t i = 0; !c.lines.empty() && flood.size() < static_cast<size_t>(NetMessages::kMaxClientLines); ++i)
             flood.push_back(c.lines[i % c.lines.size()]);
@@ -1143,7 +1169,7 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             }
             SendUpdate(first, update);
         }
-        bool offers = std::find(c.lines.begin(), c.lines.end(), offer) != c.lines.end();
+        bool offers = itemOffers || std::find(c.lines.begin(), c.lines.end(), offer) != c.lines.end();
         bool uses = c.lines.size() > (offers ? 1u : 0u);
         if (offers)
             SendUpdate(first, UpdateAt(one->position, {unheardOffer}));
@@ -1159,7 +1185,12 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         PosixNetworkSystem sockets;
         EXPECT_TRUE(sockets.SetLocalMode(false));
         gNetworkSystem = &sockets;
+        int cutsTold = CountLinesHolding(debug, "entities out of the update of player");
         EXPECT_TRUE(host->WriteGameUpdate(overSocket, *FindRecord(second)));
+        // A cut lasting into the next update is not told again.
+        MessageBuffer again;
+        EXPECT_TRUE(host->WriteGameUpdate(again, *FindRecord(second)));
+        EXPECT_EQ(CountLinesHolding(debug, "entities out of the update of player") - cutsTold, c.crowd > 0 ? 1 : 0);
         gNetworkSystem = &network;
         host->ServerFrame();
         host->ServerFrameEnd();
@@ -1184,16 +1215,47 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             EXPECT_EQ(CountHolding(head.lines, StringFormat("dmg %d 12", monster->entityNumber)), 1);
             EXPECT_EQ(CountHolding(head.lines, "its own news"), 1);
             size_t offerBytes = 0;
+            size_t namedBytes = 0;
+            int32_t terms = 0;
+            int32_t named = 0;
+            std::string lastNamed;
             for (const std::string& line : head.lines) {
                 offerBytes += line.rfind("offerToPlayer", 0) == 0 ? line.size() + 1 : 0;
+                terms += line.rfind("offerToPlayer", 0) == 0 ? 1 : 0;
                 lastHeard = line.rfind("offerToPlayer", 0) == 0 ? line : lastHeard;
+                namedBytes += line.rfind("offerItem", 0) == 0 ? line.size() + 1 : 0;
+                named += line.rfind("offerItem", 0) == 0 ? 1 : 0;
+                lastNamed = line.rfind("offerItem", 0) == 0 ? line : lastNamed;
             }
             EXPECT_EQ(offerBytes > 0, offers) << "offers reach the other player while the budget lasts";
-            EXPECT_LE(offerBytes, WorldHost::kMaxRequestLineBytes);
+            EXPECT_LE(offerBytes + namedBytes, WorldHost::kMaxRequestLineBytes);
+            EXPECT_EQ(named, itemOffers ? terms : 0) << "every offer heard names its item, and no other";
+            if (itemOffers && !lastNamed.empty()) {
+                // On the edge: what the budget had left after the offers heard held the next one's
+                // terms, but not the name of its item as well.
+                size_t left = WorldHost::kMaxRequestLineBytes - offerBytes - namedBytes;
+                EXPECT_GE(left, lastHeard.size() + 1);
+                EXPECT_LT(left, lastHeard.size() + 1 + lastNamed.size() + 1);
+            }
             std::vector<int32_t> seen = WorldHostFloodEntities(*update, database);
             EXPECT_NE(std::find(seen.begin(), seen.end(), two->entityNumber), seen.end()) << "its own player always";
             EXPECT_EQ(seen.size() < static_cast<size_t>(c.crowd), update == &overSocket && c.crowd > 0)
                 << "a socket's update cuts a crowd, the in-process queue takes it whole";
+            for (const Entity* entity : tied)
+                EXPECT_NE(std::find(seen.begin(), seen.end(), entity->entityNumber), seen.end())
+                    << "what is tied to the player is kept with it, however far";
+            // The crowd kept is the nearest: none left out is nearer than one kept.
+            float farthestKept = 0.0f;
+            float nearestLeft = std::numeric_limits<float>::max();
+            for (const Entity* entity : crowd) {
+                Vector2 delta = entity->position.DeltaTo(two->position);
+                float distance = delta.x * delta.x + delta.y * delta.y;
+                if (std::find(seen.begin(), seen.end(), entity->entityNumber) != seen.end())
+                    farthestKept = std::max(farthestKept, distance);
+                else
+                    nearestLeft = std::min(nearestLeft, distance);
+            }
+            EXPECT_LE(farthestKept, nearestLeft);
         }
         EXPECT_EQ(requestSounds > 0, uses) << "uses are heard while the budget lasts";
         EXPECT_LE(requestSounds * NetMessages::kSoundRecordBytes, WorldHost::kMaxRequestLineBytes);
@@ -1204,10 +1266,16 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             ASSERT_EQ(lastHeard.rfind("offerToPlayer ", 0), 0u);
             SendUpdate(second, UpdateAt(two->position, {"acceptOffer" + lastHeard.substr(sizeof("offerToPlayer") - 1)}));
             Frame(0);
-            EXPECT_EQ(one->stats.Get(CharacterStat::Money), money - 1) << lastHeard;
+            // The gold offers give one copper; the item offers give the item alone.
+            EXPECT_EQ(one->stats.Get(CharacterStat::Money), money - (itemOffers ? 0 : 1)) << lastHeard;
+            if (itemOffers) {
+                EXPECT_EQ(one->inventory->GetItem(kOfferedPlace, 0), nullptr) << lastHeard;
+            }
             first.ReceiveAll();
             second.ReceiveAll();
         }
+        two->SetInteractionTarget(nullptr);
+        crowd.insert(crowd.end(), tied.begin(), tied.end());
         for (Entity* entity : crowd) {
             game->RemoveEntity(entity);
             delete entity;
