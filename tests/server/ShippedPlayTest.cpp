@@ -6,6 +6,7 @@
 #include "covenants/PlayerCovenant.h"
 #include "covenants/Recruit.h"
 #include "entities/CombatSystem.h"
+#include "entities/EntityQuest.h"
 #include "entities/SoulStone.h"
 #include "rules/RulesEnums.h"
 #include "server/ServerCommands.h"
@@ -413,8 +414,11 @@ TEST_F(ShippedPlay, OnlyTheFirstPlayerDealsInLessonsAndOnlyWithTheGamesOwnTutor)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        if (row.line == "solveQuest" && !row.fromFirst)
-            other->AcceptQuest(lesson);
+        if (row.line == "solveQuest" && !row.fromFirst) {
+            EntityQuest* held = other->AcceptQuest(lesson);
+            ASSERT_NE(held, nullptr);
+            held->SetComplete();
+        }
         std::vector<std::string> lines =
             at(row.fromFirst ? client : second, row.fromFirst ? player : other, tutor, row.mode, row.line);
         auto refusal = [](const std::string& line) {
