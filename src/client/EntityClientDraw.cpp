@@ -11,6 +11,7 @@
 #include "client/StatusEffectClient.h"
 #include "resources/models/ModelResource.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 #include "rules/covenants/CovenantDefinition.h"
 
 #include <algorithm>
@@ -250,7 +251,8 @@ int32_t EntityClient::ChooseOverheadIcon()
                 return true;
         return false;
     };
-    if (covenantIndex == -1 && !std::all_of(questOffers.begin(), questOffers.end(), held))
+    // The tutor's lessons are given, never taken up: another client's click there offers nothing.
+    if (covenantIndex == -1 && npcType != NpcType::Tutor && !std::all_of(questOffers.begin(), questOffers.end(), held))
         return questAvailableIcon.GetValue();
     if ((canBeRescued && whole) || (flags & kEntityDrawQuestTarget) || (canReceiveDelivery && whole))
         return questCompletedIcon.GetValue();

@@ -5,6 +5,7 @@
 #include "entities/Actor.h"
 #include "entities/Chest.h"
 #include "entities/Player.h"
+#include "rules/RulesEnums.h"
 #include "server/quests/GameQuests.h"
 #include "server/quests/Quest.h"
 
@@ -69,6 +70,12 @@ void Game::OfferGateTripToQuests(Sentient& player, const WorldPos& from, const W
 
 void Game::GetQuestsOfferedBy(const Entity& actor, std::vector<int32_t>& out) const
 {
+    // Only the game's tutor deals in lessons. Mended: one fading out after a skip or a restart
+    // still listed them, and its clients offered a done lesson's hand-in there.
+    if (actor.GetNpcType() == NpcType::Tutor && &actor != GetTutor()) {
+        out.clear();
+        return;
+    }
     quests->FindQuestsFor(actor, out);
 }
 

@@ -66,6 +66,17 @@ bool ServerCommandsMayTakeTutorial(Player& player)
     return false;
 }
 
+// The tutor's lessons are the first player's tutorial, dealt only by the game's own tutor.
+// Mended: a second client took and handed in the first player's lessons at the tutor, and its
+// last hand-in sent the tutor away while the first player's tutorial went on; a tutor fading
+// out took a lesson back after the skip and began one no tutor would take.
+bool ServerCommandsMayDealWithTutor(const Entity* npc, Player& player)
+{
+    if (!npc || npc->GetNpcType() != NpcType::Tutor)
+        return true;
+    return gGame && npc == gGame->GetTutor() && ServerCommandsMayTakeTutorial(player);
+}
+
 // The actor the player talks with, while it stands within the player's reach.
 Actor* ServerCommandsTalkPartner(const Player& player)
 {
@@ -254,7 +265,7 @@ void ServerCommands::AcceptQuest(const Args& args, Player* player)
     // world quest was taken by its number, from anywhere and from no one.
     int32_t number = -1;
     const Actor* giver = ServerCommandsTalkPartner(*player);
-    if (!ServerCommandsQuestNumber(args[0], number) || !giver)
+    if (!ServerCommandsQuestNumber(args[0], number) || !giver || !ServerCommandsMayDealWithTutor(giver, *player))
         return;
     std::vector<int32_t> offered;
     giver->GetOfferedQuests(offered);
@@ -272,7 +283,8 @@ void ServerCommands::SkipQuest(const Args& args, Player* player)
 
 void ServerCommands::SolveQuest(const Args&, Player* player)
 {
-    player->CompleteQuest(-1);
+    if (ServerCommandsMayDealWithTutor(player->GetInteractionTarget(), *player))
+        player->CompleteQuest(-1);
 }
 
 void ServerCommands::CompleteQuest(const Args& args, Player* player)

@@ -1,10 +1,11 @@
-// ClientHoverDrawTest -- the models a client entity's draw hands the scene are marked drawn as hovered exactly while it is the thing under the cursor and no secret: its body, its hover tint and the second drawing its status effect's shader asks for.
+// ClientHoverDrawTest -- the models a client entity's draw hands the scene are marked drawn as hovered exactly while it is the thing under the cursor and no secret: its body, its hover tint and the second drawing its status effect's shader asks for; no "available" mark over a tutor.
 #include "client/ClientServicesWorld.h"
 
 #include "client/RecordingEntityScene.h"
 #include "client/StatusEffectClient.h"
 #include "entities/Actor.h"
 #include "rules/GameData.h"
+#include "rules/RulesEnums.h"
 
 #include <vector>
 
@@ -97,5 +98,35 @@ TEST_F(ClientHoverDraw, EveryModelOfTheThingUnderTheCursorIsDrawnAsHoveredAndNot
         }
         for (size_t i = 0; i < scene.models.size(); ++i)
             EXPECT_EQ(scene.models[i].hovered, c.drawnHovered) << c.what << ", model " << i;
+    }
+}
+
+// Mended: another client saw the "available" mark over the first player's tutor, whose click
+// offered nothing: the tutor's lessons are given, never taken up. A quest giver's work the player
+// lacks still shows it.
+TEST_F(ClientHoverDraw, NoAvailableMarkShowsOverATutorThoughItListsALessonThePlayerLacks)
+{
+    StartWorldOnly("", kClientHoverDrawRecords);
+    Join();
+    EntityClient* npc = FrostedBoar(40.0f);
+    ASSERT_NE(npc, nullptr);
+    struct Case {
+        const char* what;
+        int32_t npcType;
+        bool marked;
+    };
+    const Case cases[] = {
+        {"a quest giver", NpcType::Warmaster, true},
+        {"the tutor", NpcType::Tutor, false},
+    };
+    for (const Case& c : cases) {
+        npc->npcType = c.npcType;
+        npc->questOffers = {3};
+        RecordingEntityScene scene;
+        npc->Draw(scene, EntityDrawFrame{});
+        int32_t available = 0;
+        for (int32_t icon : scene.icons)
+            available += manager->GetName(icon).find("questAvailable") != std::string::npos ? 1 : 0;
+        EXPECT_EQ(available, c.marked ? 1 : 0) << c.what;
     }
 }

@@ -1,4 +1,4 @@
-// RecordingEntityScene -- an entity scene that keeps the models an entity's draw hands it and draws nothing else; every map colour has the one hover tint a test gives it, none by default.
+// RecordingEntityScene -- an entity scene that keeps the models an entity's draw hands it and the icons over their heads, and draws nothing else; every map colour has the one hover tint a test gives it, none by default.
 #pragma once
 
 #include "client/EntityScene.h"
@@ -11,7 +11,7 @@ public:
     void AddSprite(const SpriteDesc&) override {}
     void AddShadow(const WorldPos3&, float) override {}
     void AddProjectedShadow(const ModelSurfacesDesc&, const WorldPos3&) override {}
-    void AddIcon(const WorldPos3&, float, float, int32_t) override {}
+    void AddIcon(const WorldPos3&, float, float, int32_t texture) override { icons.push_back(texture); }
     void AddGroundMark(const WorldPos3&, float, const Color&, int32_t) override {}
     void AddTagAxes(const WorldPos3&, const Matrix3&) override {}
     int32_t GetOutlineTexture(int32_t) const override { return tint; }
@@ -20,4 +20,5 @@ public:
 
     int32_t tint = -1;
     std::vector<ModelSurfacesDesc> models;
+    std::vector<int32_t> icons;
 };

@@ -1,4 +1,4 @@
-// ShippedPlayTest -- the shipped game with its rivals, played by a client that joined through the datagram queue: a death's debt and soul stone by who killed, the stones kept by the world save, the tutorial's bargain done by a deal the player's covenant makes, the tutorial restarted and skipped, the tutorial played lesson by lesson to its end, and a rival's leader rising back on its adventure level.
+// ShippedPlayTest -- the shipped game with its rivals, played by a client that joined through the datagram queue: a death's debt and soul stone by who killed, the stones kept by the world save, the tutorial's bargain done by a deal the player's covenant makes, the tutorial restarted and skipped, the tutorial played lesson by lesson to its end, its lessons dealt only between the first player and the game's own tutor, and a rival's leader rising back on its adventure level.
 #include "server/WorldSaveWorld.h"
 
 #include "core/FileSystem.h"
@@ -6,6 +6,7 @@
 #include "covenants/PlayerCovenant.h"
 #include "covenants/Recruit.h"
 #include "entities/CombatSystem.h"
+#include "entities/EntityQuest.h"
 #include "entities/SoulStone.h"
 #include "rules/RulesEnums.h"
 #include "server/ServerCommands.h"
@@ -364,6 +365,99 @@ TEST_F(ShippedPlay, TheTutorialIsPlayedLessonByLessonToItsEndEachHandedInAtTheTu
     EXPECT_EQ(CountTutors(), 1) << "the tutor fades out first";
     StepSeconds(6);
     EXPECT_EQ(CountTutors(), 0) << "then it is gone";
+}
+
+// Mended: a second client at the tutor took the first player's lesson and handed it in, and a
+// tutor fading out after a skip took a done lesson back and began the next, one no tutor would
+// take. Only the first player deals in lessons, and only with the game's own tutor.
+TEST_F(ShippedPlay, OnlyTheFirstPlayerDealsInLessonsAndOnlyWithTheGamesOwnTutor)
+{
+    TestClient second(6393);
+    Player* other = JoinWithCovenant(second, "Ash Hall", "Bea");
+    ASSERT_NE(other, nullptr);
+    const float cell = gameData.GetTuning().gridSize.x;
+    // Beside the NPC, in the mode with it as target, the line sent; the sender's lines come back.
+    auto at = [&](TestClient& from, Player* sender, const Entity* npc, int32_t mode, const std::string& line) {
+        sender->SetPosition(npc->position.Offset(Vector2{cell, 0.0f}));
+        client.ReceiveAll();
+        second.ReceiveAll();
+        NetClientUpdate update = UpdateAt(sender->position, {line});
+        update.interactionMode = mode;
+        update.target = npc->entityNumber;
+        SendUpdate(from, update);
+        Frame(0);
+        return UpdateLines(from);
+    };
+    // "Show me the way": the first lesson, and a new tutor once the one before has gone.
+    ASSERT_NE(TutorOnceThere(), nullptr);
+    at(client, player, game->GetTutor(), 24, "RestartTutorial");
+    StepSeconds(6);
+    Entity* tutor = TutorOnceThere();
+    ASSERT_NE(tutor, nullptr);
+    int32_t lesson = FindQuestOfType(QuestType::TutorialEquipWeapon);
+    ASSERT_NE(lesson, -1);
+    ASSERT_TRUE(player->HasQuest(lesson));
+    ASSERT_TRUE(player->IsQuestComplete(lesson)) << "the newcomer holds a weapon";
+    struct Row {
+        const char* what;
+        bool fromFirst;
+        int32_t mode;
+        std::string line;
+        bool refused;
+        bool handedIn;
+    };
+    const Row rows[] = {
+        {"the second client takes the lesson", false, 24, "acceptQuest " + std::to_string(lesson), true, false},
+        // As a player once the first, who kept it, would.
+        {"the second client hands in the lesson it holds", false, 25, "solveQuest", true, false},
+        {"the first player hands it in", true, 25, "solveQuest", false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.line == "solveQuest" && !row.fromFirst) {
+            EntityQuest* held = other->AcceptQuest(lesson);
+            ASSERT_NE(held, nullptr);
+            held->SetComplete();
+        }
+        std::vector<std::string> lines =
+            at(row.fromFirst ? client : second, row.fromFirst ? player : other, tutor, row.mode, row.line);
+        auto refusal = [](const std::string& line) {
+            return line.find("$$TutorialFirstPlayerOnly$$") != std::string::npos;
+        };
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), refusal), row.refused ? 1 : 0);
+        EXPECT_EQ(game->GetTutor(), tutor) << "the tutor stays";
+        EXPECT_FALSE(player->GetCharacterFlag(CharacterFlag::kTutorialOver));
+        EXPECT_EQ(player->HasQuest(lesson), !row.handedIn);
+        EXPECT_EQ(FindQuestOfType(QuestType::TutorialEquipWeapon) == lesson, !row.handedIn);
+        EXPECT_EQ(FindQuestOfType(QuestType::TutorialGetQuest) != -1, row.handedIn) << "the next lesson";
+        if (row.line != "solveQuest") {
+            EXPECT_FALSE(other->HasQuest(lesson)) << "not the second player's";
+        }
+    }
+
+    // The next lesson done by its act, work taken from a quest giver, then the tutorial skipped.
+    int32_t work = FindQuestOfType(QuestType::TutorialGetQuest);
+    ASSERT_NE(work, -1);
+    Actor* giver = nullptr;
+    std::vector<int32_t> offered;
+    for (int32_t type = NpcType::Warmaster; type <= NpcType::Steward && !giver; ++type)
+        if (auto* town = dynamic_cast<Actor*>(game->GetTownNpc(type))) {
+            town->GetOfferedQuests(offered);
+            giver = offered.empty() ? nullptr : town;
+        }
+    ASSERT_NE(giver, nullptr) << "no quest giver has work";
+    at(client, player, giver, 24, "acceptQuest " + std::to_string(offered.front()));
+    ASSERT_TRUE(player->HasQuest(offered.front())) << "the work taken";
+    Frame(50);
+    ASSERT_TRUE(player->IsQuestComplete(work));
+    Say("SkipTutorial");
+    ASSERT_EQ(game->GetTutor(), nullptr);
+    ASSERT_EQ(game->GetEntity(tutor->entityNumber), tutor) << "still fading out";
+    dynamic_cast<Actor*>(tutor)->GetOfferedQuests(offered);
+    EXPECT_TRUE(offered.empty()) << "a tutor on its way lists no lesson";
+    at(client, player, tutor, 25, "solveQuest");
+    EXPECT_TRUE(player->HasQuest(work)) << "not taken back there";
+    EXPECT_EQ(FindQuestOfType(QuestType::TutorialTalkToQuestGivers), -1) << "no lesson after the tutorial's end";
 }
 
 // A rival's leader that falls while its covenant adventures rises at home and is taken back to
