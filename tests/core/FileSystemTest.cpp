@@ -363,9 +363,11 @@ TEST_F(FileSystemTest, SetAsideUserFileTakesTheFirstFreeNameAndLosesNothing)
         std::string kept = c.expected.empty() ? "chars/ada.wld" : c.expected;
         EXPECT_EQ(Load(kept, kLocationUser), "damaged") << c.name;
         EXPECT_EQ(files.FileExists("chars/ada.wld", kLocationUser), c.expected.empty()) << c.name;
-        for (const std::string& ending : c.taken)
-            if (ending.back() != '/')
+        for (const std::string& ending : c.taken) {
+            if (ending.back() != '/') {
                 EXPECT_EQ(folder.Read("User/chars/ada.wld" + ending), "older" + ending) << c.name << ending;
+            }
+        }
     }
 }
 
