@@ -165,7 +165,9 @@ void ClientProfiles::NewUser()
     DropCurrent(true);
     auto profile = std::make_unique<UserProfile>();
     profile->InitFromUserVars();
-    UserProfile::KeepDamagedFileAside(profile->GetFileBase());
+    // A damaged file that could not be moved aside is the only copy: no new profile takes its place.
+    if (!UserProfile::KeepDamagedFileAside(profile->GetFileBase()))
+        return;
     profile->Save();
     SetCurrent(std::move(profile));
 }

@@ -268,11 +268,11 @@ void EntityClient::UpdateLight() const
         gLightingSystem->AddEntityLight(*this);
         return;
     }
-    WorldPos at = GetLightPosition();
+    // The player's own light shines from where the player stands.
     Color color;
     float radius = 0.0f;
     GetLight(color, radius);
-    gLightingSystem->AddLight(at.level, at.x, at.y, color, radius, LightingSystem::kPriorityLight);
+    gLightingSystem->AddLight(position.level, position.x, position.y, color, radius, LightingSystem::kPriorityLight);
 }
 
 void EntityClient::ExpireDamageTexts()

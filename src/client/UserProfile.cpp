@@ -85,16 +85,18 @@ bool UserProfile::ValidateNewUserName()
 
 // Mended: a damaged profile kept its name from every new profile for good; a new one of that name
 // now takes the name, and the damaged file is kept aside rather than written over.
-void UserProfile::KeepDamagedFileAside(std::string_view base)
+bool UserProfile::KeepDamagedFileAside(std::string_view base)
 {
     std::string path = MakeProfilePath(base);
     if (!gFileSystem || !gFileSystem->FileExists(path, kLocationUser) || UserProfile().Load(base))
-        return;
+        return true;
     std::string aside = gFileSystem->SetAsideUserFile(path);
-    if (!aside.empty())
-        DebugSystem::Print(kPrintWarning, "%s kept aside as %s\n", path.c_str(), aside.c_str());
-    else
-        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside\n", path.c_str());
+    if (aside.empty()) {
+        DebugSystem::Print(kPrintWarning, "Couldn't set %s aside; it is not written over\n", path.c_str());
+        return false;
+    }
+    DebugSystem::Print(kPrintWarning, "%s kept aside as %s\n", path.c_str(), aside.c_str());
+    return true;
 }
 
 std::string UserProfile::GetFileName() const

@@ -43,8 +43,9 @@ public:
     // "LastErrorField" to that var's name. The name of a damaged profile file is free.
     static bool ValidateNewUserName();
     // The profile file of the base, when it exists and does not load, renamed "<file>.bad"
-    // (".bad2" and on beside earlier ones).
-    static void KeepDamagedFileAside(std::string_view base);
+    // (".bad2" and on beside earlier ones). False (logged) when a damaged file stays in place:
+    // nothing may be written over it.
+    static bool KeepDamagedFileAside(std::string_view base);
 
     void Clear();
     // Name from "NewUserName", difficulty from "UserDifficultyLevel".

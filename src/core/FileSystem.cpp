@@ -667,8 +667,9 @@ std::string FileSystem::SetAsideUserFile(std::string_view path)
 {
     for (int32_t number = 1; number <= kSetAsideNames; ++number) {
         std::string aside = std::string(path) + ".bad" + (number == 1 ? "" : std::to_string(number));
-        if (!FileExists(aside, kLocationUser))
-            return RenameUserFile(path, aside) ? aside : std::string();
+        // A name taken by a folder is no more free than one taken by a file: the next is tried.
+        if (!FileExists(aside, kLocationUser) && RenameUserFile(path, aside))
+            return aside;
     }
     return std::string();
 }

@@ -92,7 +92,7 @@ void LightingSystem::AddLight(int32_t level, float x, float y, const Color& colo
 
 void LightingSystem::AddEntityLight(const EntityBase& entity)
 {
-    WorldPos at = entity.GetLightPosition();
+    WorldPos at = entity.position.Offset(Vector2{entity.lightOffset[0], entity.lightOffset[1]});
     Color color;
     float radius = 0.0f;
     entity.GetLight(color, radius);

@@ -365,8 +365,9 @@ public:
     // measured entity record, that does not read makes the load PartlyRead.
     WorldLoadResult LoadWorld(std::string_view characterName, int32_t startingLevel = 0, int32_t numAiCovenants = 0);
     // An unreadable save is kept beside, as "chars/<name>.wld.bad" (".bad2" and on beside earlier
-    // ones), for whoever wants to look at it; false (logged) when it could not be.
-    static bool SetAsideWorldSave(std::string_view characterName);
+    // ones), for whoever wants to look at it; false (logged) when it could not be. A damaged save
+    // that stays in place because every name beside it is taken is never written over after.
+    bool SetAsideWorldSave(std::string_view characterName);
 
     // ---- The step -------------------------------------------------------------------------
     void Update(float seconds);
@@ -789,6 +790,8 @@ private:
     double timeOfDay = 12.0;
     std::vector<int32_t> loadedLevels;
     bool worldRunning = false;
+    // A damaged save left in place (no name beside it was free): no save writes over it.
+    std::string damagedSaveKept;
     UserVarRef aiNumActive;
     std::vector<GameLevelRecord> levels;
     bool leftStartLevel = false;

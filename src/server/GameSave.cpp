@@ -35,6 +35,11 @@ bool Game::SaveWorld(std::string_view characterName)
     if (!worldRunning || players.empty() || !players.front() || !gFileSystem ||
         !MakeWorldSavePath(characterName, path))
         return false;
+    if (path == damagedSaveKept) {
+        DebugSystem::Print(kPrintWarning, "%s is damaged and could not be set aside; the world is not saved over it\n",
+                           path.c_str());
+        return false;
+    }
     MessageBuffer buffer;
     WorldSaveWriter(buffer).Write(*this);
     File* file = gFileSystem->Open(path, kFileWrite | kFileBinary, kLocationUser);
@@ -94,6 +99,8 @@ bool Game::SetAsideWorldSave(std::string_view characterName)
     // and a second damaged save was moved over the first.
     if (gFileSystem->SetAsideUserFile(path).empty()) {
         DebugSystem::Print(kPrintWarning, "Couldn't set %s aside\n", path.c_str());
+        if (gFileSystem->FileExists(path, kLocationUser))
+            damagedSaveKept = path;
         return false;
     }
     return true;

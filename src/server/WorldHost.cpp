@@ -571,7 +571,7 @@ bool WorldHost::ResumeWorld(const std::string& characterName, int32_t startingLe
     case Game::WorldLoadResult::PartlyRead:
         // Mended: what could not be read went without a word, and the next save wrote over the
         // only copy of it. The file is kept aside; the world as read runs on.
-        Game::SetAsideWorldSave(characterName);
+        gGame->SetAsideWorldSave(characterName);
         DebugSystem::Print(kPrintWarning, "The saved world of %s was read in part; the file is kept aside\n",
                            characterName.c_str());
         notice = "$$WorldSavePartlyRead$$";
@@ -585,7 +585,7 @@ bool WorldHost::ResumeWorld(const std::string& characterName, int32_t startingLe
     }
     // A file refused because a world runs already is sound: it stays where it is.
     if (!gGame->IsWorldRunning())
-        Game::SetAsideWorldSave(characterName);
+        gGame->SetAsideWorldSave(characterName);
     DebugSystem::Print(kPrintWarning, "The saved world of %s cannot be read; a new world is made\n",
                        characterName.c_str());
     notice = "$$WorldSaveUnreadable$$";

@@ -246,13 +246,6 @@ void EntityBase::GetLight(Color& color, float& falloff) const
     falloff = lightFalloff;
 }
 
-WorldPos EntityBase::GetLightPosition() const
-{
-    WorldPos at{position.level, position.x + lightOffset[0], position.y + lightOffset[1]};
-    at.Normalize();
-    return at;
-}
-
 void EntityBase::FaceTowards(const WorldPos& target, bool away)
 {
     int32_t direction = AngleToDirection(Vector2Angle(position.DeltaTo(target)));

@@ -101,8 +101,6 @@ public:
     // The index of the model's tag of the name; -1 without model or tag.
     int32_t GetTagIndex(std::string_view name) const;
     void GetLight(Color& color, float& falloff) const;
-    // Where the light shines from: the position moved by the light offset, carried across a level edge.
-    WorldPos GetLightPosition() const;
     bool IsDead() const { return maxHealth >= 1 && health < 1; }
     bool IsAlive() const { return maxHealth >= 1 && health >= 1; }
     void FaceTowards(const WorldPos& target, bool away);

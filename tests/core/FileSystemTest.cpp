@@ -334,6 +334,43 @@ TEST_F(FileSystemTest, RenameUserFileMovesTheVeryFileAndStaysInTheUserFolder)
     EXPECT_EQ(AllEntries("User/Chars"), std::vector<std::string>{"ada.wld.bad"});
 }
 
+// A damaged file goes to the first name beside it that nothing holds, a folder included; when all
+// nine are taken it stays where it is and nothing beside it changes.
+TEST_F(FileSystemTest, SetAsideUserFileTakesTheFirstFreeNameAndLosesNothing)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> taken; // "<name>/" is a folder
+        std::string expected;           // "" when the file stays
+    };
+    const Case cases[] = {
+        {"none taken", {}, "chars/ada.wld.bad"},
+        {"a gap after .bad", {".bad", ".bad3"}, "chars/ada.wld.bad2"},
+        {"a folder at .bad", {".bad/"}, "chars/ada.wld.bad2"},
+        {"all nine taken", {".bad", ".bad2", ".bad3", ".bad4", ".bad5", ".bad6", ".bad7", ".bad8", ".bad9/"}, ""},
+    };
+    for (const Case& c : cases) {
+        std::error_code error;
+        fs::remove_all(folder.Path() / "User/chars", error);
+        folder.Write("User/chars/ada.wld", "damaged");
+        for (const std::string& ending : c.taken) {
+            if (ending.back() == '/')
+                fs::create_directories(folder.Path() / ("User/chars/ada.wld" + ending.substr(0, ending.size() - 1)));
+            else
+                folder.Write("User/chars/ada.wld" + ending, "older" + ending);
+        }
+        EXPECT_EQ(files.SetAsideUserFile("chars/ada.wld"), c.expected) << c.name;
+        std::string kept = c.expected.empty() ? "chars/ada.wld" : c.expected;
+        EXPECT_EQ(Load(kept, kLocationUser), "damaged") << c.name;
+        EXPECT_EQ(files.FileExists("chars/ada.wld", kLocationUser), c.expected.empty()) << c.name;
+        for (const std::string& ending : c.taken) {
+            if (ending.back() != '/') {
+                EXPECT_EQ(folder.Read("User/chars/ada.wld" + ending), "older" + ending) << c.name << ending;
+            }
+        }
+    }
+}
+
 TEST_F(FileSystemTest, PrefixPathLowerCasesAndAddsTheFolderOnce)
 {
     std::string path = "Hero/Hero.MDL";

@@ -152,6 +152,21 @@ TEST_F(WorldSaveFiles, UnreadableSavesInTurnAreEachKeptAside)
     EXPECT_EQ(CountLinesHolding(debug, "The saved world of Ada cannot be read; a new world is made"), 2);
 }
 
+// Mended: with every name beside it taken the damaged save stayed, and the new world's save
+// wrote over it.
+TEST_F(WorldSaveFiles, AnUnreadableSaveWithNoNameFreeBesideItIsNeverWrittenOver)
+{
+    StartSavedWorld();
+    folder.Write("User/chars/ada.wld", "not a world");
+    for (int number = 1; number <= 9; ++number)
+        folder.Write("User/chars/ada.wld.bad" + (number == 1 ? std::string() : std::to_string(number)), "older");
+    Resume("Ada");
+    EXPECT_EQ(CountLinesHolding(debug, "Couldn't set chars/ada.wld aside"), 1);
+    EXPECT_FALSE(game->SaveWorld("Ada"));
+    EXPECT_EQ(folder.Read("User/chars/ada.wld"), "not a world");
+    EXPECT_EQ(CountLinesHolding(debug, "the world is not saved over it"), 1);
+}
+
 // A copy would need room the disk may not have, and a crash between the copy and the delete
 // would leave the save twice or not at all.
 TEST_F(WorldSaveFiles, AnUnreadableSaveMovesAsideInOneStepWithoutWritingAByte)
@@ -163,8 +178,8 @@ TEST_F(WorldSaveFiles, AnUnreadableSaveMovesAsideInOneStepWithoutWritingAByte)
     failing.SetRootFolders("Assets");
     FileSystem* kept = gFileSystem;
     gFileSystem = &failing;
-    EXPECT_TRUE(Game::SetAsideWorldSave("Ada"));
-    EXPECT_FALSE(Game::SetAsideWorldSave("Nobody")) << "no save, nothing set aside";
+    EXPECT_TRUE(game->SetAsideWorldSave("Ada"));
+    EXPECT_FALSE(game->SetAsideWorldSave("Nobody")) << "no save, nothing set aside";
     gFileSystem = kept;
     EXPECT_FALSE(Exists("User/chars/ada.wld"));
     EXPECT_EQ(folder.Read("User/chars/ada.wld.bad"), "an older unreadable world");
