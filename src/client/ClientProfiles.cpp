@@ -162,12 +162,13 @@ void ClientProfiles::Close()
 
 void ClientProfiles::NewUser()
 {
-    DropCurrent(true);
     auto profile = std::make_unique<UserProfile>();
     profile->InitFromUserVars();
-    // A damaged file that could not be moved aside is the only copy: no new profile takes its place.
+    // A damaged file that could not be moved aside is the only copy: no new profile takes its place,
+    // and the profile in use stays.
     if (!UserProfile::KeepDamagedFileAside(profile->GetFileBase()))
         return;
+    DropCurrent(true);
     profile->Save();
     SetCurrent(std::move(profile));
 }

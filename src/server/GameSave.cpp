@@ -35,10 +35,16 @@ bool Game::SaveWorld(std::string_view characterName)
     if (!worldRunning || players.empty() || !players.front() || !gFileSystem ||
         !MakeWorldSavePath(characterName, path))
         return false;
+    // Only while the damaged file is still there: deleted with its character, or set aside on a later
+    // resume, it no longer stands in the way of a world of that name.
     if (path == damagedSaveKept) {
-        DebugSystem::Print(kPrintWarning, "%s is damaged and could not be set aside; the world is not saved over it\n",
-                           path.c_str());
-        return false;
+        if (gFileSystem->FileExists(path, kLocationUser)) {
+            DebugSystem::Print(kPrintWarning,
+                               "%s is damaged and could not be set aside; the world is not saved over it\n",
+                               path.c_str());
+            return false;
+        }
+        damagedSaveKept.clear();
     }
     MessageBuffer buffer;
     WorldSaveWriter(buffer).Write(*this);

@@ -165,6 +165,10 @@ TEST_F(WorldSaveFiles, AnUnreadableSaveWithNoNameFreeBesideItIsNeverWrittenOver)
     EXPECT_FALSE(game->SaveWorld("Ada"));
     EXPECT_EQ(folder.Read("User/chars/ada.wld"), "not a world");
     EXPECT_EQ(CountLinesHolding(debug, "the world is not saved over it"), 1);
+    // Once the damaged file is gone (its character deleted), a world of that name saves again.
+    std::filesystem::remove(folder.Path() / "User/chars/ada.wld");
+    EXPECT_TRUE(game->SaveWorld("Ada"));
+    EXPECT_TRUE(Exists("User/chars/ada.wld"));
 }
 
 // A copy would need room the disk may not have, and a crash between the copy and the delete
