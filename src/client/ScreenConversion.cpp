@@ -43,11 +43,16 @@ ScreenView ScreenConversion::CurrentView()
         float ratio = world.GetCamera().ratio;
         if (std::isfinite(ratio) && ratio > 0.0f && ratio != 1.0f)
             view.ratio = ratio;
-        view.widening = world.GetWidening();
+        view.widening = Widening(world.GetViewWidth(), world.GetViewHeight());
     }
     float zoom = gUserVarSystem ? ParseFloat(gUserVarSystem->GetStringByName("zoom")) : 1.0f;
     view.zoom = std::isfinite(zoom) && zoom > 0.0f ? zoom : 1.0f;
     return view;
+}
+
+float ScreenConversion::Widening(int32_t width, int32_t height)
+{
+    return WorldView::Widening(width, height);
 }
 
 Vector2 ScreenConversion::ScreenToWorldOffset(float px, float py, const ScreenView& view)

@@ -36,6 +36,9 @@ constexpr float kMinBoxHeight = 72.0f;
 // The renderer's camera and the user var "zoom" (a value that is not finite counts as 1.0);
 // without a renderer, the normal camera on a 4:3 screen.
 ScreenView CurrentView();
+// The wide-screen factor of a display mode: (W / H) / (4 / 3) above 1.4 : 1, else 1; the renderer's
+// rule, so that a click lands where the world was drawn.
+float Widening(int32_t width, int32_t height);
 
 Vector2 ScreenToWorldOffset(float px, float py, const ScreenView& view);
 // The base plus the offset, carried across a level edge; with keepInside, held inside the level.

@@ -37,6 +37,9 @@ TEST(ScreenConversionMath, ScreenToWorldAfterWorldToScreenIsTheIdentityOnBothScr
     EXPECT_FLOAT_EQ(WorldView::Widening(1400, 1000), 1.0f);
     EXPECT_FLOAT_EQ(WorldView::Widening(1280, 720), (1280.0f / 720.0f) / 1.3333334f);
     EXPECT_FLOAT_EQ(WorldView::Widening(640, 0), 1.0f) << "no height is no screen to widen";
+    // A click is turned back by the renderer's own factor.
+    for (auto [width, height] : {std::pair{800, 600}, std::pair{1280, 720}, std::pair{640, 0}})
+        EXPECT_FLOAT_EQ(ScreenConversion::Widening(width, height), WorldView::Widening(width, height));
     // Not carried across level edges: the sums alone are under test.
     WorldPos viewer{0, 900.0f, 700.0f, false};
     for (auto [width, height] : {std::pair{800, 600}, std::pair{1280, 720}})
