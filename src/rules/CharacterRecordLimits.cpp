@@ -4,6 +4,19 @@
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
 
+namespace {
+
+// The base attributes and the skills. The current attributes are not among them: the host
+// computes those from the base ones at every join, and a weakening may have held them below 0
+// when the character was saved.
+bool CharacterRecordTrained(int32_t stat)
+{
+    return (stat >= CharacterStat::BaseStrength && stat <= CharacterStat::BaseSpirit) ||
+           (stat >= CharacterRecordLimits::kFirstSkillStat && stat <= CharacterRecordLimits::kLastSkillStat);
+}
+
+} // namespace
+
 namespace CharacterRecordLimits {
 
 const char* CheckClass(int32_t classIndex)
@@ -16,7 +29,7 @@ const char* CheckStats(const std::vector<int32_t>& stats)
     if (stats.size() > static_cast<size_t>(CharacterStat::kCount))
         return "more stats than the stat table";
     for (size_t i = 0; i < stats.size(); ++i) {
-        bool trained = static_cast<int32_t>(i) <= kLastSkillStat;
+        bool trained = CharacterRecordTrained(static_cast<int32_t>(i));
         int32_t low = trained ? 0 : -kMaxStatValue;
         int32_t high = trained ? kMaxTrainedValue : kMaxStatValue;
         if (stats[i] < low || stats[i] > high)

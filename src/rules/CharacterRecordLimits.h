@@ -10,8 +10,8 @@ namespace CharacterRecordLimits {
 
 constexpr int32_t kFirstSkillStat = CharacterStat::Skill1;
 constexpr int32_t kLastSkillStat = CharacterStat::Skill60;
-// The attributes and skills (stats 0 to kLastSkillStat) lie in [0, this]; every other stat within
-// +-kMaxStatValue. Far beyond play, far below what overflows a formula.
+// The base attributes and the skills lie in [0, this]; every other stat, the current attributes
+// among them, within +-kMaxStatValue. Far beyond play, far below what overflows a formula.
 constexpr int32_t kMaxTrainedValue = 1000000;
 constexpr int32_t kMaxStatValue = 1000000000;
 // The highest level a character reaches.

@@ -392,6 +392,7 @@ TEST_F(CharacterFile, WhatTheHostWouldRefuseIsADamagedFileAtLoad)
         {"level 0", withStat(CharacterStat::Level, 0), "level"},
         {"a level above the cap", withStat(CharacterStat::Level, CharacterRecordLimits::kMaxLevel + 1), "level"},
         {"a negative skill", withStat(CharacterStat::Skill3, -1), "attribute or skill outside its range"},
+        {"a negative base attribute", withStat(CharacterStat::BaseSpirit, -1), "attribute or skill outside its range"},
         {"debt", withStat(CharacterStat::Money, -1), "money"},
     };
     for (const Case& c : cases) {
@@ -415,6 +416,14 @@ TEST_F(CharacterFile, WhatTheHostWouldRefuseIsADamagedFileAtLoad)
               (std::vector<int32_t>{CharacterStat::Skill60, CharacterRecordLimits::kMaxTrainedValue}));
     folder.Write("User/chars/bob.chr", FileText(withStat(CharacterStat::Level, CharacterRecordLimits::kMaxLevel)));
     EXPECT_TRUE(PlayerClient().LoadCharacter("Bob", nullptr));
+    // Saved while a weakening held an attribute below 0: the host gives it back from the base.
+    folder.Write("User/chars/bob.chr", FileText(withStat(CharacterStat::Dexterity, -5)));
+    ASSERT_TRUE(player->LoadCharacter("Bob", nullptr));
+    Join();
+    EXPECT_EQ(hostPlayer->playerName, "Bob");
+    EXPECT_EQ(hostPlayer->stats.Get(CharacterStat::Dexterity), BobStat(CharacterStat::BaseDexterity));
+    ClientFrame(0);
+    EXPECT_EQ(player->stats.Get(CharacterStat::Dexterity), BobStat(CharacterStat::BaseDexterity));
 }
 
 // ---- File names ------------------------------------------------------------------------------

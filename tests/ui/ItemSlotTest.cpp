@@ -77,39 +77,55 @@ TEST_F(ItemSlotRequests, AHelmAboveThePlayersLevelIsRefusedNamingTheLevelItNeeds
     EXPECT_EQ(Shown(needs), 1) << "the swap that would wear it";
 }
 
-// A two-handed weapon and a shield would share the hands, whichever is taken up second: the drop
-// says so and asks the host nothing.
-TEST_F(ItemSlotRequests, AWeaponForBothHandsAndAShieldAreRefusedTogetherSayingWhy)
+// A two-handed weapon and a shield would share the hands, whichever is taken up second; a worn
+// sword or ring the wearer has fallen short of since, moved to the other hand or ring, is worn
+// anew: each drop says why and asks the host nothing.
+TEST_F(ItemSlotRequests, AHandOrRingThatCannotWearTheItemRefusesItSayingWhy)
 {
     const std::string hands = "ItemSlot { internalName Main inventorySlot Equipment HandPrimary itemSlotType HandPrimary "
                               "position 0 400 size 32 32 }\n"
                               "ItemSlot { internalName Off inventorySlot Equipment HandSecondary itemSlotType "
-                              "HandSecondary position 40 400 size 32 32 }\n";
+                              "HandSecondary position 40 400 size 32 32 }\n"
+                              "ItemSlot { internalName Ring1 inventorySlot Equipment Ring1 itemSlotType Ring "
+                              "position 80 400 size 32 32 }\n"
+                              "ItemSlot { internalName Ring2 inventorySlot Equipment Ring2 itemSlotType Ring "
+                              "position 120 400 size 32 32 }\n";
     StartWithMenu(kItemSlotMenu + hands, "",
-                  "Maul\n{\n    Type Item\n    ItemType HandBoth\n}\nBuckler\n{\n    Type Item\n    ItemType HandSecondary\n}\n");
+                  "Maul\n{\n    Type Item\n    ItemType HandBoth\n}\nBuckler\n{\n    Type Item\n    ItemType HandSecondary\n}\n"
+                  "Sword\n{\n    Type Item\n    ItemType HandEither\n    RequiredStrength 500\n}\n"
+                  "Band\n{\n    Type Item\n    ItemType Ring\n    RequiredStrength 500\n}\n");
+    const std::string shareHands = "$$CantEquip2HandedWeaponAndShield$$";
+    const std::string strength = "$$TooltipRequiredStat~<500@@$$Strength$$@@>~$$";
     struct Case {
         const char* held;
         int32_t heldAt;
-        const char* dropped;
-        int droppedOnX;
+        const char* carried;  // in the bag's first cell, or none
+        int fromX;
+        int fromY;
+        int toX;
+        const std::string& said;
     };
     const Case cases[] = {
-        {"Buckler", EquipedLocation::HandSecondary, "Maul", 10},
-        {"Maul", EquipedLocation::HandPrimary, "Buckler", 50},
+        {"Buckler", EquipedLocation::HandSecondary, "Maul", 10, 10, 10, shareHands},
+        {"Maul", EquipedLocation::HandPrimary, "Buckler", 10, 10, 50, shareHands},
+        {"Sword", EquipedLocation::HandPrimary, nullptr, 10, 410, 50, strength},
+        {"Band", EquipedLocation::Ring1, nullptr, 90, 410, 130, strength},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.dropped);
-        for (int32_t place : {EquipedLocation::HandPrimary, EquipedLocation::HandSecondary})
+        SCOPED_TRACE(c.held);
+        for (int32_t place : {EquipedLocation::HandPrimary, EquipedLocation::HandSecondary, EquipedLocation::Ring1})
             hostPlayer->inventory->DeleteAt(InventoryGroupIndex::Equipment, place);
         hostPlayer->inventory->DeleteAt(InventoryGroupIndex::Bag1, 0);
         Give(c.held, InventoryGroupIndex::Equipment, c.heldAt);
-        Give(c.dropped, InventoryGroupIndex::Bag1, 0);
+        if (c.carried)
+            Give(c.carried, InventoryGroupIndex::Bag1, 0);
         Sync();
         textEvents.RemoveAll();
-        Press(10, 10);
-        Press(c.droppedOnX, 410);
+        Press(c.fromX, c.fromY);
+        Press(c.toX, 410);
         EXPECT_TRUE(Queued().empty());
-        EXPECT_EQ(Shown("$$CantEquip2HandedWeaponAndShield$$"), 1);
+        EXPECT_EQ(Shown(c.said), 1);
+        EXPECT_EQ(Shown(shareHands) + Shown(strength), 1) << "one reason, the right one";
     }
 }
 

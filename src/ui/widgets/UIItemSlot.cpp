@@ -66,11 +66,15 @@ void ItemSlotMessage(const std::string& key)
 }
 
 // The requirement the local player falls short of for wearing the item, in the tooltip's words;
-// empty when it may be worn (or there is nothing to wear).
+// empty when it may be worn (or there is nothing to wear). A worn item counts too: the wearer
+// may have fallen short of it since (an item lending an attribute taken off, a weakening), and
+// moving it to another place of the equipment wears it anew.
 std::string ItemSlotUnmetForWearing(const ItemClient* item)
 {
     PlayerClient* player = ItemSlotPlayer();
-    if (!item || !player || !player->GetStats() || !item->IsWearableType())
+    if (!item || !player || !player->GetStats())
+        return {};
+    if (!item->IsWearableType() && item->GetGroup() != InventoryGroupIndex::Equipment)
         return {};
     return item->GetUnmetRequirement(*player->GetStats());
 }
