@@ -207,8 +207,8 @@ private:
     void SetLifestoneHealth(int32_t health, int32_t maxHealth);
     // A line for this covenant's own client; none without a player.
     void TellClient(const std::string& line) const;
-    // The names of the goods the offering covenant puts into its offer, a line each.
-    void TellOfferedGoods(const Covenant& from, const Offer& offer) const;
+    // The names of the goods the offering covenant puts into its offer, a line each, appended.
+    void ListOfferedGoods(const Covenant& from, const Offer& offer, std::vector<std::string>& lines) const;
     // The player's statistic goes up by one.
     void CountStatistic(int32_t stat) const;
     // The covenant raids its target: the target exists and the treaty toward it is Raid.

@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/covenants/OfferAnswers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,16 +77,22 @@ bool PlayerCovenant::IsRaidUnderWay() const
 
 void PlayerCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
 {
-    std::string line = StringFormat("offerToPlayer %d %d", offer.type, from.index);
-    AppendTradeOfferEntries(line, offer.entries);
-    TellClient(line);
-    TellOfferedGoods(from, offer);
+    const Player* leader = GetPlayer();
+    if (!leader || !gGameServices)
+        return;
+    std::vector<std::string> lines(1, StringFormat("offerToPlayer %d %d", offer.type, from.index));
+    AppendTradeOfferEntries(lines.front(), offer.entries);
+    ListOfferedGoods(from, offer, lines);
+    // Heard whole or not at all: the terms without the names of the goods, or the names without
+    // the terms, would be a different deal. Its maker is told: its window went on listening.
+    if (!gGameServices->QueueClientCommandsFor(leader->entityNumber, lines))
+        from.OnOfferResult(*this, kAnswerOfferNotHeard);
 }
 
 // The client mirrors no other covenant's goods: an offer naming only a place in them showed the
 // player an empty line and put a thing never seen into the pack. What the offering covenant puts
 // in is named after the terms, "offerItem covenant side value \"name\"".
-void PlayerCovenant::TellOfferedGoods(const Covenant& from, const Offer& offer) const
+void PlayerCovenant::ListOfferedGoods(const Covenant& from, const Offer& offer, std::vector<std::string>& lines) const
 {
     // A counter-offer keeps the player's own sides: the other covenant gives side 1 of it.
     int32_t givenBy = offer.type == kPlayerCovenantCounterOffer ? 1 : 0;
@@ -99,7 +106,7 @@ void PlayerCovenant::TellOfferedGoods(const Covenant& from, const Offer& offer) 
             continue;
         std::string name = item->GetDisplayName();
         std::replace(name.begin(), name.end(), '"', '\'');
-        TellClient(StringFormat("offerItem %d %d %d \"%s\"", from.index, entry.side, entry.value, name.c_str()));
+        lines.push_back(StringFormat("offerItem %d %d %d \"%s\"", from.index, entry.side, entry.value, name.c_str()));
     }
 }
 

@@ -171,6 +171,14 @@ public:
         (void)playerNumber;
         QueueClientCommand(line);
     }
+    // Lines for that one client that are heard whole or not at all (an offer's terms and the
+    // names of its goods). False, none queued, when the game held them back.
+    virtual bool QueueClientCommandsFor(int32_t playerNumber, const std::vector<std::string>& lines)
+    {
+        for (const std::string& line : lines)
+            QueueClientCommandFor(playerNumber, line);
+        return true;
+    }
     // "msg %d \"%s\"" with the kind and the text. A '"' of the text would end the client's
     // quoted argument and a line break its line: they go as an apostrophe and a blank.
     void SendMessage(std::string_view text, int32_t kind);

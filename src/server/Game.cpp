@@ -171,7 +171,7 @@ void Game::Reset()
     keptPlayerCovenant.reset();
     factorA = factorB = 1.0f;
     clientLines.clear();
-    playerLines.clear();
+    ClearPlayerLines();
     weather->Reset();
     // ---- Spawning: a new world makes its own town NPCs.
     townNpcs.clear();
@@ -723,6 +723,41 @@ void Game::QueueClientCommandFor(int32_t playerNumber, std::string_view line)
     if (playerNumber != requestPlayer && !TakeRequestRoom(line.size() + 1))
         return;
     playerLines.emplace_back(playerNumber, std::string(line));
+}
+
+bool Game::QueueClientCommandsFor(int32_t playerNumber, const std::vector<std::string>& lines)
+{
+    // Mended: an offer longer than the room its client had left (one of 20 items, or about 12
+    // with affixed names) was never heard, though nothing flooded. A flood still spends only the
+    // budget and one offer, and however many clients offer, an update carries one offer past a
+    // budget at most.
+    if (requestPlayer != -1 && playerNumber != requestPlayer) {
+        size_t bytes = 0;
+        for (const std::string& line : lines)
+            bytes += line.size() + 1;
+        bool first = std::find(wholeLinesMakers.begin(), wholeLinesMakers.end(), requestPlayer) == wholeLinesMakers.end();
+        if (first)
+            wholeLinesMakers.push_back(requestPlayer);
+        bool passes = first && requestUsed + bytes > requestRoom &&
+                      std::find(wholeLinesPastRoom.begin(), wholeLinesPastRoom.end(), playerNumber) ==
+                          wholeLinesPastRoom.end();
+        if (passes) {
+            wholeLinesPastRoom.push_back(playerNumber);
+            requestUsed += bytes;
+        } else if (!TakeRequestRoom(bytes)) {
+            return false;
+        }
+    }
+    for (const std::string& line : lines)
+        playerLines.emplace_back(playerNumber, line);
+    return true;
+}
+
+void Game::ClearPlayerLines()
+{
+    playerLines.clear();
+    wholeLinesMakers.clear();
+    wholeLinesPastRoom.clear();
 }
 
 void Game::BeginRequestLines(int32_t playerNumber, size_t room)

@@ -647,6 +647,10 @@ public:
     // so a steady stream of lines makes no new strings.
     void ClearClientLines();
     void QueueClientCommandFor(int32_t playerNumber, std::string_view line) override;
+    // While a client's requests run, lines for another player go whole within the room, or
+    // past it when they are the first such lines the requests make in the frame and their
+    // player has heard no others past a room this frame (charged all the same); else none go.
+    bool QueueClientCommandsFor(int32_t playerNumber, const std::vector<std::string>& lines) override;
     // While a client's requests run, what they add to the other clients' updates is held to the
     // room given (bytes: a line its length and one, a sound its record): a line for every client
     // past it goes to the requesting player alone; a line for another player, or a sound, past
@@ -664,6 +668,8 @@ public:
     int32_t CountDroppedRequestOutput() const { return requestDropped; }
     // The frame's lines for single players, by player number, in order of queuing.
     std::vector<std::pair<int32_t, std::string>>& GetPlayerLines() { return playerLines; }
+    // Empties them once sent: the next frame's requests may send lines past their room again.
+    void ClearPlayerLines();
     // The resource name table: server handles to names, and the handles whose name changed
     // since the world host last sent them (in order of change; it empties the list).
     const std::vector<std::string>& GetResourceNames() const { return resourceNames; }
@@ -821,6 +827,10 @@ private:
     size_t requestUsed = 0;
     int32_t requestHeldBack = 0;
     int32_t requestDropped = 0;
+    // This frame: the requesting players that queued lines to be heard whole, and the players
+    // that heard such lines past their maker's room.
+    std::vector<int32_t> wholeLinesMakers;
+    std::vector<int32_t> wholeLinesPastRoom;
     // False, counted as dropped, when requests run and the bytes would pass their room.
     bool TakeRequestRoom(size_t bytes);
     std::vector<std::string> resourceNames;

@@ -94,17 +94,12 @@ void ServerCommands::Offer(const Args& args, Player* player)
     // an offer made, which an edit must not replace on their screen.
     if (offer.type == TradeOfferType::Preview)
         return;
-    auto& playerLines = gGame->GetPlayerLines();
-    size_t linesBefore = playerLines.size();
     int32_t dropped = gGame->CountDroppedRequestOutput();
     other->ReceiveOffer(*mine, offer);
-    // An offer its player did not hear whole, past the budget of this client's requests, is not
-    // heard at all and does not wait: the last one heard stays the one that may be taken.
-    // Mended: its terms went out without the names of its items, or the names without the terms.
-    if (gGame->CountDroppedRequestOutput() != dropped) {
-        playerLines.erase(playerLines.begin() + static_cast<std::ptrdiff_t>(linesBefore), playerLines.end());
+    // An offer its player did not hear, past the budget of this client's requests, does not
+    // wait: the last one heard stays the one that may be taken.
+    if (gGame->CountDroppedRequestOutput() != dropped)
         return;
-    }
     // That player answers when they will: the offer waits on this side, as a rival's own offers
     // do, so that only its very terms can be accepted.
     mine->StorePendingOffer(offer, other->index, 0.0f);

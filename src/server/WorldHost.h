@@ -73,7 +73,8 @@ public:
     static constexpr size_t kMaxUpdateLineBytes = 16384;
     // What one client's requests may add to the other clients' updates in a frame, lines for
     // every client, lines for other players and sounds: with every client at its budget, half
-    // of each update's lines are left to the steps and the players' own lines.
+    // of each update's lines are left to the steps and the players' own lines, less the one
+    // offer an update may carry past its maker's budget (its first of the frame, heard whole).
     static constexpr size_t kMaxRequestLineBytes = kMaxUpdateLineBytes / (2 * kMaxClients);
 
     WorldHost();

@@ -260,7 +260,7 @@ void WorldHost::SendGameUpdates()
         return;
     gGame->GetChangedResourceNames().clear();
     gGame->ClearClientLines();
-    gGame->GetPlayerLines().clear();
+    gGame->ClearPlayerLines();
     // Every client of the frame hears the frame's sounds: the list goes after the last one.
     gGame->ClearSounds();
 }

@@ -152,8 +152,9 @@ TEST_F(ClientMessagesShown, EveryAnswerACovenantGivesAnOfferShowsInTheShippedWor
     }
 }
 
-// The world host tells the player's own answer to a rival's offer back to it: the trade window
-// then says what became of the offer, in the shipped words, never a refusal of the player's own.
+// The world host tells the player's own answer to a rival's offer back to it, and an offer of
+// its own that the other player never heard: the trade window then says what became of the
+// offer, in the shipped words, never a refusal of the player's own.
 TEST_F(ClientMessagesShown, ThePlayersAnswerToARivalsOfferShowsWhatBecameOfIt)
 {
     Join();
@@ -168,7 +169,8 @@ TEST_F(ClientMessagesShown, ThePlayersAnswerToARivalsOfferShowsWhatBecameOfIt)
         int32_t answer;
         const char* words;
     };
-    for (Case c : {Case{kAnswerTheirOfferAccepted, "the deal is made"}, Case{kAnswerTheirOfferRefused, "You turn"}}) {
+    for (Case c : {Case{kAnswerTheirOfferAccepted, "the deal is made"}, Case{kAnswerTheirOfferRefused, "You turn"},
+                   Case{kAnswerOfferNotHeard, "did not reach"}}) {
         HostLine("dipRes 1 0");
         HostLine("dipRes " + std::to_string(c.answer) + " 0");
         std::string key = "DiplomacyResponse" + std::to_string(c.answer);

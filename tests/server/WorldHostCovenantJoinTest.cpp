@@ -679,6 +679,11 @@ CovenantStern
     Type Covenant
     RelationForPeaceTreatyAverage 60
 }
+ItemLongNamed
+{
+    Type Item
+    Name "$$ItemWhoseNameRunsLongerThanAnyWeShipEvenWithBothOfItsAffixesAroundIt$$"
+}
 )";
 
 } // namespace
@@ -1107,12 +1112,30 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
     chest->requiredKey = "Crypt";
     auto* monster = Spawn<Sentient>(here.x + 60.0f, here.y, 1);
     std::string offer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 6 1";
-    // Made once the budget is spent: never heard, so it must not replace the offer that was.
-    std::string unheardOffer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 6 3";
+    // Made once the budget is spent, longer than any room a flood leaves: never heard, so it must
+    // not replace the offer that was, and its maker is told.
+    std::string unheardOffer = "offer 0 " + std::to_string(two->covenantIndex);
+    for (int32_t i = 0; i < TradeOfferEntry::kMaxEntries; ++i)
+        unheardOffer += " 0 6 3";
+    std::string notHeard = StringFormat("dipRes %d %d", kAnswerOfferNotHeard, two->covenantIndex);
     // Its terms and the line naming its item are heard whole or not at all: a flood of them ends
     // between the two lines.
     const int32_t kOfferedPlace = InventoryGroupIndex::Bag1;
     std::string itemOffer = "offer 0 " + std::to_string(two->covenantIndex) + " 0 7 " + std::to_string(kOfferedPlace);
+    // As many items as the trade window takes, each of a longer name than any we ship: past the
+    // budget, and heard whole all the same as the first offer of its client's frame.
+    std::string fullOffer = "offer 0 " + std::to_string(two->covenantIndex);
+    for (int32_t slot = 0; slot < TradeOfferEntry::kMaxEntries; ++slot)
+        fullOffer += " 0 7 " + std::to_string(TradeOfferEntry::PackItemPlace(kOfferedPlace, slot));
+    auto fillFirstBag = [&](Player& player) {
+        ASSERT_TRUE(player.inventory->ResizeBag(kOfferedPlace, TradeOfferEntry::kMaxEntries));
+        for (int32_t slot = 0; slot < TradeOfferEntry::kMaxEntries; ++slot) {
+            auto item = std::make_unique<Item>();
+            item->SetEntryByName("ItemLongNamed");
+            std::unique_ptr<ItemBase> stored(item.release());
+            ASSERT_TRUE(player.inventory->PlaceItem(stored, kOfferedPlace, slot, 0));
+        }
+    };
     std::string useDoor = StringFormat("useEntity %d", door->entityNumber);
     std::string useChest = StringFormat("useEntity %d", chest->entityNumber);
     const char* kDropWarning = "made by the requests of the client at 127.0.0.1:6150";
@@ -1122,6 +1145,7 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         int32_t stepSounds;
         int32_t crowd;
         bool byHand = false;
+        bool once = false;
     };
     const Case cases[] = {
         {"offers", {offer}, 0, 0},
@@ -1132,6 +1156,7 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         {"the steps' own sounds", {}, 4000, 0},
         {"a crowd", {}, 0, 600},
         {"an item offer landing on the budget's edge", {itemOffer}, 0, 0},
+        {"one offer of every entry the window takes, long-named, unflooded", {fullOffer}, 0, 0, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -1157,10 +1182,14 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             std::unique_ptr<ItemBase> stored(item.release());
             ASSERT_TRUE(one->inventory->PlaceItem(stored, kOfferedPlace, 0, 0));
         }
+        bool fullOffers = std::find(c.lines.begin(), c.lines.end(), fullOffer) != c.lines.end();
+        if (fullOffers)
+            fillFirstBag(*one);
         std::vector<std::string> flood;
-        for (size_t i = 0; !c.lines.empty() && flood.size() < static_cast<size_t>(NetMessages::kMaxClientLines); ++i)
+        size_t floodLines = c.once ? c.lines.size() : static_cast<size_t>(NetMessages::kMaxClientLines);
+        for (size_t i = 0; !c.lines.empty() && flood.size() < floodLines; ++i)
             flood.push_back(c.lines[i % c.lines.size()]);
-        for (int i = 0; !flood.empty() && i < 48; ++i) {
+        for (int i = 0; !flood.empty() && i < (c.once ? 1 : 48); ++i) {
             NetClientUpdate update = UpdateAt(one->position, flood);
             // Every other datagram takes the door in hand, as a click on it does, and lets it go.
             if (c.byHand && i % 2 == 0) {
@@ -1169,7 +1198,7 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             }
             SendUpdate(first, update);
         }
-        bool offers = itemOffers || std::find(c.lines.begin(), c.lines.end(), offer) != c.lines.end();
+        bool offers = itemOffers || fullOffers || std::find(c.lines.begin(), c.lines.end(), offer) != c.lines.end();
         bool uses = c.lines.size() > (offers ? 1u : 0u);
         if (offers)
             SendUpdate(first, UpdateAt(one->position, {unheardOffer}));
@@ -1228,8 +1257,9 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
                 lastNamed = line.rfind("offerItem", 0) == 0 ? line : lastNamed;
             }
             EXPECT_EQ(offerBytes > 0, offers) << "offers reach the other player while the budget lasts";
-            EXPECT_LE(offerBytes + namedBytes, WorldHost::kMaxRequestLineBytes);
-            EXPECT_EQ(named, itemOffers ? terms : 0) << "every offer heard names its item, and no other";
+            EXPECT_EQ(offerBytes + namedBytes > WorldHost::kMaxRequestLineBytes, fullOffers);
+            EXPECT_EQ(named, itemOffers ? terms : fullOffers ? TradeOfferEntry::kMaxEntries * terms : 0)
+                << "every offer heard names its items, and no other";
             if (itemOffers && !lastNamed.empty()) {
                 // On the edge: what the budget had left after the offers heard held the next one's
                 // terms, but not the name of its item as well.
@@ -1260,6 +1290,15 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
         EXPECT_EQ(requestSounds > 0, uses) << "uses are heard while the budget lasts";
         EXPECT_LE(requestSounds * NetMessages::kSoundRecordBytes, WorldHost::kMaxRequestLineBytes);
         EXPECT_EQ(CountLinesHolding(debug, kDropWarning) - warned, c.lines.empty() ? 0 : 1);
+        toFirst[0].SetReadPos(0);
+        ASSERT_EQ(toFirst[0].ReadInt(), NetMessageType::kGameUpdate);
+        NetGameUpdateHead own;
+        ASSERT_TRUE(NetMessages::ReadGameUpdateHead(toFirst[0], own));
+        int32_t told = CountHolding(own.lines, notHeard);
+        EXPECT_EQ(told > 0, offers) << "the maker of an offer never heard is told";
+        if (fullOffers) {
+            EXPECT_EQ(told, 1) << "of the offer after it alone";
+        }
         if (offers) {
             // The other player takes the last offer it heard: that one waits, the unheard one not.
             int32_t money = one->stats.Get(CharacterStat::Money);
@@ -1267,10 +1306,9 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             SendUpdate(second, UpdateAt(two->position, {"acceptOffer" + lastHeard.substr(sizeof("offerToPlayer") - 1)}));
             Frame(0);
             // The gold offers give one copper; the item offers give the item alone.
-            EXPECT_EQ(one->stats.Get(CharacterStat::Money), money - (itemOffers ? 0 : 1)) << lastHeard;
-            if (itemOffers) {
-                EXPECT_EQ(one->inventory->GetItem(kOfferedPlace, 0), nullptr) << lastHeard;
-            }
+            EXPECT_EQ(one->stats.Get(CharacterStat::Money), money - (itemOffers || fullOffers ? 0 : 1)) << lastHeard;
+            for (int32_t slot = 0; slot < (fullOffers ? TradeOfferEntry::kMaxEntries : itemOffers ? 1 : 0); ++slot)
+                EXPECT_EQ(one->inventory->GetItem(kOfferedPlace, slot), nullptr) << lastHeard;
             first.ReceiveAll();
             second.ReceiveAll();
         }
@@ -1281,4 +1319,23 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
             delete entity;
         }
     }
+
+    // Two clients' first offers of a frame, both past their budgets, to one player: it hears the
+    // first whole, and the second's maker is told, so the requests add a bounded share to an update.
+    TestClient third{6152};
+    Player* three = JoinWithCovenant(third, "Cinder Hall", "Cal");
+    ASSERT_NE(three, nullptr);
+    three->SetPosition(here);
+    fillFirstBag(*one);
+    fillFirstBag(*three);
+    for (TestClient* client : {&first, &second, &third})
+        client->ReceiveAll();
+    SendUpdate(first, UpdateAt(one->position, {fullOffer}));
+    SendUpdate(third, UpdateAt(three->position, {fullOffer}));
+    Frame(0);
+    std::vector<std::string> heard = UpdateLines(second);
+    EXPECT_EQ(CountHolding(heard, "offerToPlayer"), 1);
+    EXPECT_EQ(CountHolding(heard, "offerItem " + std::to_string(one->covenantIndex)), TradeOfferEntry::kMaxEntries);
+    EXPECT_EQ(CountHolding(UpdateLines(first), notHeard), 0);
+    EXPECT_EQ(CountHolding(UpdateLines(third), notHeard), 1);
 }

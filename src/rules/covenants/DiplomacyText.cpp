@@ -18,12 +18,12 @@ namespace {
 constexpr const char* kDiplomacyRelationWords[] = {"Hostile", "Wary", "Neutral", "Cordial", "Devoted"};
 constexpr int32_t kDiplomacyRelationWordCount = 5;
 // A refusal, the listening the trade window shows while an offer is made, every answer a
-// covenant gives, and the player's answer to a covenant's offer.
+// covenant gives, the player's answer to a covenant's offer, and an offer its player never heard.
 constexpr int32_t kDiplomacyResponses[] = {0, kAnswerEmpty, kAnswerBalanced, kAnswerClose, kAnswerRefused,
                                            kAnswerTradeAccepted, kAnswerTradeRefused, kAnswerDemandMet,
                                            kAnswerDemandRefused, kAnswerOtherCannotPay, kAnswerCannotPay,
                                            kAnswerEven, kAnswerGiftAccepted, kAnswerTheirOfferAccepted,
-                                           kAnswerTheirOfferRefused};
+                                           kAnswerTheirOfferRefused, kAnswerOfferNotHeard};
 
 std::string DiplomacyTextToken(const char* prefix, const char* table, int32_t value)
 {

@@ -19,3 +19,5 @@ constexpr int32_t kAnswerGiftAccepted = 20;
 // The player's own answer to a covenant's offer, as its trade window tells it.
 constexpr int32_t kAnswerTheirOfferAccepted = 21;
 constexpr int32_t kAnswerTheirOfferRefused = 22;
+// The world host's word to the maker of an offer another player never heard.
+constexpr int32_t kAnswerOfferNotHeard = 23;
