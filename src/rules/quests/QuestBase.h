@@ -83,6 +83,8 @@ public:
 
     // ---- Progress ----
     bool IsMultiGoal() const;
+    // Of the kinds only the tutorial's lessons are of.
+    bool IsTutorialStep() const;
     // The monster type of goal i for the multi-goal kinds (null for i outside the goals), the
     // single target otherwise.
     const MonsterType* GetTarget(int32_t i) const;
