@@ -83,7 +83,7 @@ public:
 
     // ---- Progress ----
     bool IsMultiGoal() const;
-    // Of the kinds only the tutorial's lessons are of.
+    // A lesson of the tutorial: its kinds are a run of the kind table plus the quest-taking one.
     bool IsTutorialStep() const;
     // The monster type of goal i for the multi-goal kinds (null for i outside the goals), the
     // single target otherwise.
