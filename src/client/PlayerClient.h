@@ -470,7 +470,8 @@ private:
     // "SelectedQuest": the giver's first offer the player does not hold, else empty.
     void ChooseFirstOfferedQuest(const EntityClient& giver);
     // Talk's window offers what the townsperson does: the world host lets only the town's recruit
-    // join a covenant ("NpcCanJoin"), and the tutor gives its lessons or leaves ("NpcIsTutor").
+    // join a covenant ("NpcCanJoin"), and the tutor leaves ("NpcIsTutor") or, while the player has
+    // no lesson of it, gives its lessons ("NpcTutorOffersLessons").
     void EnterTalk(const EntityClient* npc);
     // Trade opens the window its partner offers and gives the hint of its kind.
     void EnterTrade(const EntityClient* partner);

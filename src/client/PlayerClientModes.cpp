@@ -230,6 +230,12 @@ void PlayerClient::EnterTalk(const EntityClient* npc)
         return;
     gUserVarSystem->SetStringByName("NpcCanJoin", kind == NpcType::Recruit ? "1" : "0");
     gUserVarSystem->SetStringByName("NpcIsTutor", kind == NpcType::Tutor ? "1" : "0");
+    // Mended: the lessons were offered during a lesson too, and taking them started the tutorial
+    // over, the recruit quests dropped with it.
+    bool inLesson = false;
+    for (int32_t slot = 0; slot < kQuestSlots; ++slot)
+        inLesson = inLesson || (GetQuestSlot(slot) && GetQuestSlot(slot)->IsTutorialStep());
+    gUserVarSystem->SetStringByName("NpcTutorOffersLessons", kind == NpcType::Tutor && !inLesson ? "1" : "0");
 }
 
 void PlayerClient::EnterTrade(const EntityClient* partner)

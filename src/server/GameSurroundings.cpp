@@ -32,13 +32,6 @@ int32_t GameSurroundingsCellOf(const WorldPos& point, const GameSystemTuning& tu
     return static_cast<int32_t>(row) * tuning.cellsPerLevelX + static_cast<int32_t>(column);
 }
 
-// The quest kinds only the tutorial's steps are of.
-bool GameSurroundingsIsTutorialStep(const Quest& quest)
-{
-    using namespace QuestType;
-    return (quest.type >= TutorialEquipWeapon && quest.type <= TutorialCovenantTrade) || quest.type == TutorialGetQuest;
-}
-
 } // namespace
 
 void Game::UpdatePlayerSurroundings(float)
@@ -109,7 +102,7 @@ void Game::StartTutorial()
     // Mended: a restart began a second chain of steps beside the one already running.
     std::vector<std::unique_ptr<Quest>>& list = quests->GetList();
     for (size_t i = 0; i < list.size(); ++i)
-        if (list[i] && GameSurroundingsIsTutorialStep(*list[i]))
+        if (list[i] && list[i]->IsTutorialStep())
             quests->DeleteQuest(static_cast<int32_t>(i));
     quests->StartQuestByName(GameSurroundingsTuning().tutorialQuest);
 }

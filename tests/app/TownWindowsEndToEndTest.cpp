@@ -241,6 +241,31 @@ TEST_F(TownWindowsEndToEnd, TheRecruitOffersToJoinAndTheTutorItsLessons)
     EXPECT_NE(body->BuildText(body->textSource).find("QuestTextTutorialGetQuest"), std::string::npos)
         << "the window tells the next lesson: " << body->BuildText(body->textSource);
     Screenshot();
+
+    // The lessons started the tutorial over mid-lesson, the recruit quests gone with it: with the
+    // next lesson running (work is held already, the story's), the tutor offers only its leave.
+    auto givers = [] {
+        for (const auto& step : gGame->GetQuests().GetList())
+            if (step && step->type == QuestType::TutorialTalkToQuestGivers && HostPlayer()->HasQuest(step->questId))
+                return true;
+        return false;
+    };
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(ClickUntilShown(*shown, "SolveQuest"));
+    ClickOn(*gUISystem->FindWidgetByPath("SolveQuest::HandIn"));
+    FramesUntil([&] { return givers() && Shown("Quests"); });
+    ASSERT_TRUE(givers());
+    Tap(SDL_SCANCODE_ESCAPE);
+    ASSERT_TRUE(ClickUntilShown(*shown, "NpcMenu")) << "the tutor talks during a lesson";
+    Frames(2);
+    EXPECT_FALSE(gUISystem->FindWidgetByPath("NpcMenu::TutorLessons")->IsVisible()) << "offered during a lesson";
+    EXPECT_TRUE(gUISystem->FindWidgetByPath("NpcMenu::TutorSkip")->IsVisible());
+    TargaImage during = Screenshot();
+    EXPECT_LT(BrightPixels(during, 180, 258, 460, 284), 10) << "the lessons' words are drawn";
+    ClickOn(*gUISystem->FindWidgetByPath("NpcMenu::TutorLessons"));
+    FramesUntil([&] { return !givers(); });
+    EXPECT_TRUE(givers()) << "the lesson running was dropped";
+    EXPECT_EQ(gGame->GetTutor(), tutor) << "the tutor was sent away";
 }
 
 // A would-be recruit's trial and a creature's work are offered in lists of their own windows,

@@ -382,6 +382,12 @@ bool QuestBase::IsMultiGoal() const
     return IsType({KillMonsterGroup, War, MonsterQuest, StoryQuorrinPellDallet, Meeting});
 }
 
+bool QuestBase::IsTutorialStep() const
+{
+    using namespace QuestType;
+    return (type >= TutorialEquipWeapon && type <= TutorialCovenantTrade) || type == TutorialGetQuest;
+}
+
 const MonsterType* QuestBase::GetTarget(int32_t i) const
 {
     if (!IsMultiGoal())

@@ -83,6 +83,8 @@ public:
 
     // ---- Progress ----
     bool IsMultiGoal() const;
+    // A lesson of the tutorial: its kinds are a run of the kind table plus the quest-taking one.
+    bool IsTutorialStep() const;
     // The monster type of goal i for the multi-goal kinds (null for i outside the goals), the
     // single target otherwise.
     const MonsterType* GetTarget(int32_t i) const;

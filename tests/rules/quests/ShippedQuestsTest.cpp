@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <regex>
+#include <set>
 
 namespace {
 
@@ -186,6 +188,34 @@ TEST_F(ShippedQuests, EveryQuestKindSpeaksWithKeysEnglishHas)
         quest.SetFailed();
         text += quest.BuildTitle(-1, false) + quest.BuildText(6, TimeStamp{}, "Ada");
         ExpectKnownKeys(text, "QuestType " + std::to_string(type));
+    }
+}
+
+// The spy a monster-scout quest is about is named by its kind alone, so that its title, its news
+// and a rival's kill of it read right for every kind a quest may draw: one that is a scout itself
+// was a "Goblin Scout Scout", and one whose name begins with a vowel "A Ash Rover".
+TEST_F(ShippedQuests, TheSpyReadsRightWhateverItsKind)
+{
+    const QuestDefinition* spying = gameData.FindQuestDefinition(database.FindEntryByName("QuestMonsterScout"));
+    ASSERT_NE(spying, nullptr);
+    std::set<const MonsterType*> kinds;
+    for (int32_t level = 1; level <= 100; ++level)
+        for (int32_t n = 0; n < gameData.CountEligibleMonsterTypes(level); ++n)
+            kinds.insert(gameData.GetEligibleMonsterType(level, n));
+    ASSERT_TRUE(kinds.count(gameData.FindMonsterType("MonsterGoblinScout")));
+    const std::regex clumsy(R"(\b(\w+)\s+\1\b|\ba\s+[aeiou]|\ban\s+[^aeiou\W])", std::regex::icase);
+    for (const MonsterType* kind : kinds) {
+        FakeQuest quest{&world};
+        Start(quest, *spying, 6, 4242u);
+        quest.target = kind;
+        std::string name = loc.Translate(kind->name);
+        for (const std::string& line :
+             {loc.Translate(quest.BuildTitle(-1, false)),
+              loc.Translate(MakeLocToken("QuestAnnounceMonsterScout", "%s", kind->name.c_str())),
+              loc.Translate(MakeLocToken("QuestCovKillMonsterScout", "%s %s", "Ada's House", kind->name.c_str()))}) {
+            EXPECT_NE(line.find(name), std::string::npos) << line;
+            EXPECT_FALSE(std::regex_search(line, clumsy)) << "a word twice, or \"a\" before a vowel: " << line;
+        }
     }
 }
 
