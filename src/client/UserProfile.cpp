@@ -80,7 +80,9 @@ bool UserProfile::ValidateNewUserName()
     // The refusal is about the name's field: typing there takes it away.
     if (error)
         gUserVarSystem->SetLastError(error, "NewUserName");
-    return error == nullptr;
+    // A damaged file of the name is moved aside here, not when the profile is made: a file that
+    // cannot be moved is then refused while the screen that asked is still there to say so.
+    return error == nullptr && KeepDamagedFileAside(wanted);
 }
 
 // Mended: a damaged profile kept its name from every new profile for good; a new one of that name
@@ -93,6 +95,8 @@ bool UserProfile::KeepDamagedFileAside(std::string_view base)
     std::string aside = gFileSystem->SetAsideUserFile(path);
     if (aside.empty()) {
         DebugSystem::Print(kPrintWarning, "Couldn't set %s aside; it is not written over\n", path.c_str());
+        if (gUserVarSystem)
+            gUserVarSystem->SetLastError("$$ErrorUserNameDamaged$$", "NewUserName");
         return false;
     }
     DebugSystem::Print(kPrintWarning, "%s kept aside as %s\n", path.c_str(), aside.c_str());
