@@ -75,14 +75,18 @@ bool UserProfile::ValidateNewUserName()
         error = "$$ErrorUserNameEmpty$$";
     else if (!IsValidUserName(wanted))
         error = "$$ErrorUserNameInvalid$$";
-    else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser) && UserProfile().Load(wanted))
-        error = "$$ErrorUserNameUsed$$";
+    else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser)) {
+        // "newUser" keeps a damaged file of the name aside; with no name left for it, the file
+        // would stay in the way, and the screen that asks is the one that can say so.
+        if (UserProfile().Load(wanted))
+            error = "$$ErrorUserNameUsed$$";
+        else if (gFileSystem->FindAsideName(MakeProfilePath(wanted)).empty())
+            error = "$$ErrorUserNameDamaged$$";
+    }
     // The refusal is about the name's field: typing there takes it away.
     if (error)
         gUserVarSystem->SetLastError(error, "NewUserName");
-    // A damaged file of the name is moved aside here, not when the profile is made: a file that
-    // cannot be moved is then refused while the screen that asked is still there to say so.
-    return error == nullptr && KeepDamagedFileAside(wanted);
+    return error == nullptr;
 }
 
 // Mended: a damaged profile kept its name from every new profile for good; a new one of that name

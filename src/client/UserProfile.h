@@ -40,8 +40,9 @@ public:
     // "chars/<name>.usr" in the user folder, the name lower-cased as the character files' are.
     static std::string MakeProfilePath(std::string_view name);
     // Checks the user var "NewUserName"; a refusal sets "LastError" to the reason's key and
-    // "LastErrorField" to that var's name. The name of a damaged profile file is free: the file
-    // is kept aside at once (KeepDamagedFileAside), and the name refused when it cannot be.
+    // "LastErrorField" to that var's name. The name of a damaged profile file is free while a
+    // name beside it is free to keep the file aside (KeepDamagedFileAside, when it is made); it
+    // only checks, and moves nothing.
     static bool ValidateNewUserName();
     // The profile file of the base, when it exists and does not load, renamed "<file>.bad"
     // (".bad2" and on beside earlier ones). False (logged, and "LastError" says why, about

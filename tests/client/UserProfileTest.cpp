@@ -300,10 +300,14 @@ TEST_F(UserProfileRules, OneNameRuleRefusesPathsAndFindsTakenNamesBlindToCase)
         EXPECT_EQ(vars.GetStringByName("LastErrorField"), "NewUserName") << c.name;
     }
     EXPECT_EQ(folder.Read("User/chars/worn.usr"), damaged);
-    for (const std::string& fine : {std::string("Bobby"), std::string(63, 'a'), std::string("Ann Lee")}) {
+    // With a name free beside it, a damaged file's name is fine, and the check leaves the file be.
+    folder.Write("User/chars/torn.usr", damaged);
+    for (const std::string& fine :
+         {std::string("Bobby"), std::string(63, 'a'), std::string("Ann Lee"), std::string("Torn")}) {
         vars.SetStringByName("NewUserName", fine);
         EXPECT_TRUE(UserProfile::ValidateNewUserName()) << fine;
     }
+    EXPECT_EQ(folder.Read("User/chars/torn.usr"), damaged);
     UserProfile profile;
     EXPECT_FALSE(profile.Load("../bob"));
 }
