@@ -253,5 +253,5 @@ GlobalStats::Holder GlobalStats::GetRecordHolder(int32_t group, int32_t stat) co
 
 bool GlobalStats::AllowsChallenges() const
 {
-    return GetRecordHolder(kGroupCharacter, CharacterStat::Level).value >= kChallengeLevel;
+    return LevelOpensChallenges(GetRecordHolder(kGroupCharacter, CharacterStat::Level).value);
 }

@@ -69,8 +69,10 @@ public:
     // and its covenant.
     Holder GetRecordHolder(int32_t group, int32_t stat) const;
     // The hardcore and loner challenges open once any character of the profile has reached
-    // kChallengeLevel.
+    // kChallengeLevel; LevelOpensChallenges is that gate for a best level read elsewhere (the
+    // screens read it through their view).
     static constexpr int32_t kChallengeLevel = 25;
+    static bool LevelOpensChallenges(int32_t bestLevel) { return bestLevel >= kChallengeLevel; }
     bool AllowsChallenges() const;
 
     const std::vector<std::unique_ptr<Record>>& GetRecords() const { return records; }

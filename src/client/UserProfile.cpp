@@ -75,8 +75,14 @@ bool UserProfile::ValidateNewUserName()
         error = "$$ErrorUserNameEmpty$$";
     else if (!IsValidUserName(wanted))
         error = "$$ErrorUserNameInvalid$$";
-    else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser) && UserProfile().Load(wanted))
-        error = "$$ErrorUserNameUsed$$";
+    else if (gFileSystem && gFileSystem->FileExists(MakeProfilePath(wanted), kLocationUser)) {
+        // "newUser" keeps a damaged file of the name aside; with no name left for it, the file
+        // would stay in the way, and the screen that asks is the one that can say so.
+        if (UserProfile().Load(wanted))
+            error = "$$ErrorUserNameUsed$$";
+        else if (gFileSystem->FindAsideName(MakeProfilePath(wanted)).empty())
+            error = "$$ErrorUserNameDamaged$$";
+    }
     // The refusal is about the name's field: typing there takes it away.
     if (error)
         gUserVarSystem->SetLastError(error, "NewUserName");
@@ -93,6 +99,8 @@ bool UserProfile::KeepDamagedFileAside(std::string_view base)
     std::string aside = gFileSystem->SetAsideUserFile(path);
     if (aside.empty()) {
         DebugSystem::Print(kPrintWarning, "Couldn't set %s aside; it is not written over\n", path.c_str());
+        if (gUserVarSystem)
+            gUserVarSystem->SetLastError("$$ErrorUserNameDamaged$$", "NewUserName");
         return false;
     }
     DebugSystem::Print(kPrintWarning, "%s kept aside as %s\n", path.c_str(), aside.c_str());

@@ -40,11 +40,13 @@ public:
     // "chars/<name>.usr" in the user folder, the name lower-cased as the character files' are.
     static std::string MakeProfilePath(std::string_view name);
     // Checks the user var "NewUserName"; a refusal sets "LastError" to the reason's key and
-    // "LastErrorField" to that var's name. The name of a damaged profile file is free.
+    // "LastErrorField" to that var's name. The name of a damaged profile file is free while a
+    // name beside it is free to keep the file aside (KeepDamagedFileAside, when it is made); it
+    // only checks, and moves nothing.
     static bool ValidateNewUserName();
     // The profile file of the base, when it exists and does not load, renamed "<file>.bad"
-    // (".bad2" and on beside earlier ones). False (logged) when a damaged file stays in place:
-    // nothing may be written over it.
+    // (".bad2" and on beside earlier ones). False (logged, and "LastError" says why, about
+    // "NewUserName") when a damaged file stays in place: nothing may be written over it.
     static bool KeepDamagedFileAside(std::string_view base);
 
     void Clear();

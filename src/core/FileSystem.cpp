@@ -663,15 +663,25 @@ bool FileSystem::RenameUserFile(std::string_view from, std::string_view to)
     return moved;
 }
 
-std::string FileSystem::SetAsideUserFile(std::string_view path)
+std::string FileSystem::FindAsideName(std::string_view path)
 {
+    std::string normal;
+    if (!NormalizeGamePath(path, normal) || userFolder.empty())
+        return std::string();
+    std::lock_guard<std::recursive_mutex> guard(lock);
     for (int32_t number = 1; number <= kSetAsideNames; ++number) {
-        std::string aside = std::string(path) + ".bad" + (number == 1 ? "" : std::to_string(number));
-        // A name taken by a folder is no more free than one taken by a file: the next is tried.
-        if (!FileExists(aside, kLocationUser) && RenameUserFile(path, aside))
-            return aside;
+        std::string ending = ".bad" + (number == 1 ? std::string() : std::to_string(number));
+        // A name taken by a folder is no more free than one taken by a file, in any case.
+        if (folderCache.Resolve(userFolder, normal + ending).empty())
+            return std::string(path) + ending;
     }
     return std::string();
+}
+
+std::string FileSystem::SetAsideUserFile(std::string_view path)
+{
+    std::string aside = FindAsideName(path);
+    return !aside.empty() && RenameUserFile(path, aside) ? aside : std::string();
 }
 
 // ---------------------------------------------------------------------------------------

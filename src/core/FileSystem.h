@@ -94,9 +94,12 @@ public:
     // that name; a crash leaves it under one name or the other. False when it is missing or
     // cannot be moved (nothing changes).
     bool RenameUserFile(std::string_view from, std::string_view to);
+    // The first of "<path>.bad", "<path>.bad2" .. "<path>.bad9" in the user folder that no file
+    // or folder holds; "" when every one is taken.
+    std::string FindAsideName(std::string_view path);
     // A damaged user file moved out of the way beside those set aside before, never over one:
-    // to the first of "<path>.bad", "<path>.bad2" .. "<path>.bad9" that no file holds. The name
-    // it took; "" when it is missing, cannot be moved or every name is taken (nothing changes).
+    // to FindAsideName's name. The name it took; "" when it is missing, cannot be moved or every
+    // name is taken (nothing changes).
     std::string SetAsideUserFile(std::string_view path);
     // Lower-cases the path and puts the folder and "/" in front unless it already lies in that folder.
     static void PrefixPath(std::string& path, PathBase base);

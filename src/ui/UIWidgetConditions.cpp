@@ -350,7 +350,8 @@ bool UIWidget::EvaluateProfileCondition(int32_t condition) const
     case 3: return view.GetProfileValue(94) > 0;
     case 69:
     case 71:
-        return view.GetGlobalStatBest(GlobalStats::kGroupCharacter, CharacterStat::Level) >= GlobalStats::kChallengeLevel;
+        return GlobalStats::LevelOpensChallenges(
+            view.GetGlobalStatBest(GlobalStats::kGroupCharacter, CharacterStat::Level));
     case 72: return true;
     case 73: return profile && profile->HasUnlock(unlockName);
     case 76: return view.GetTrophyBand(GetNameValue()) == 1;

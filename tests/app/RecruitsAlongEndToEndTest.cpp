@@ -6,6 +6,7 @@
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "client/PlayerCovenantClient.h"
+#include "core/CommandSystem.h"
 #include "core/Database.h"
 #include "covenants/PlayerCovenant.h"
 #include "entities/Actor.h"
@@ -192,7 +193,8 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
                     Distance(*recruits[1], *hero) < 240.0f;
          },
          nullptr, {}},
-        {"the raid page on a rival: Ride out with nobody ticked says to tick someone",
+        {"the raid page on a rival, Ride out with nobody ticked: the hero leaves the party behind and rides "
+         "alone to its house, where the raid begins",
          [&] {
              Tap(SDL_SCANCODE_R);
              Frames(2);
@@ -201,9 +203,25 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
              ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsRaid"));
              ClickAt(kRideOut[0], kRideOut[1]);
          },
-         [&] { return Relations()->IsShown() && covenant->targetCovenant == -1; }, "RaidNobodyTicked", kWholeScreen},
-        {"six ticked: more than a raid takes",
          [&] {
+             return !Relations()->IsShown() && covenant->targetCovenant == rival && hero->CountCompanions() == 0 &&
+                    hero->position.Distance2D(gGame->GetCovenant(rival)->GetHomePosition()) < 600.0f &&
+                    covenant->raidUnderway;
+         },
+         nullptr, {}},
+        {"the raid called off at the console: the hero is home again",
+         [&] { ExecuteCommandLine("serverCommand stopRaid"); },
+         [&] {
+             return covenant->targetCovenant == -1 && hero->position.Distance2D(covenant->GetHomePosition()) < 600.0f;
+         },
+         nullptr, {}},
+        {"the rival's raid page again, six ticked: more than a raid takes",
+         [&] {
+             Tap(SDL_SCANCODE_R);
+             Frames(2);
+             ClickAt(CardCentre(rival)[0], CardCentre(rival)[1]);
+             ClickAt(kRideOut[0], kRideOut[1]);
+             ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsRaid"));
              for (int32_t row = 0; row < 6; ++row)
                  tickRaider(row);
              ClickAt(kRideOut[0], kRideOut[1]);

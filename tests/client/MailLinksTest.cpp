@@ -1,4 +1,4 @@
-// MailLinksTest -- mails and web links as the platform's opener receives them: the composed "mailto:" texts, the clipboard road for a mail too long to hand over, the schemes let through and refused, the opener's argument list, a missing "xdg-open" (the real start, on a search path that holds none), and the console's "openBrowser" and "visitWebsite".
+// MailLinksTest -- mails and web links as the platform's opener receives them: the composed "mailto:" texts, the clipboard road for a mail too long to hand over, the schemes let through and refused, the opener's argument list, a missing "xdg-open" (the real start, on a search path that holds none), and the console's "openBrowser", "visitWebsite" and "orderGame".
 #include "client/ClientApp.h"
 #include "client/ClientInput.h"
 #include "client/MailLinks.h"
@@ -181,11 +181,14 @@ TEST_F(MailLinks, TheConsolesBrowserCommandsOpenTheirAddresses)
     vars.RegisterCommands();
     app.RegisterCommands();
     vars.SetStringByName("build_HomeUrl", "https://emberlode.example/home");
+    vars.SetStringByName("build_OrderUrl", "https://emberlode.example/order");
 
     EXPECT_TRUE(commands.Execute("openBrowser emberlode.example/guide"));
     EXPECT_EQ(Launched(), "http://emberlode.example/guide");
     EXPECT_TRUE(commands.Execute("visitWebsite build_HomeUrl"));
     EXPECT_EQ(Launched(), "https://emberlode.example/home");
+    EXPECT_TRUE(commands.Execute("orderGame"));
+    EXPECT_EQ(Launched(), "https://emberlode.example/order");
     EXPECT_TRUE(commands.Execute("visitWebsite build_NoSuchUrl"));
     EXPECT_TRUE(launches.empty()) << "an empty address opens nothing";
 

@@ -115,11 +115,16 @@ TEST_F(ProfileCommands, ADamagedProfileIsListedDeletableAndLeavesItsNameFree)
     UserProfile reloaded;
     ASSERT_TRUE(reloaded.Load("broken"));
     EXPECT_EQ(reloaded.GetName(), "Broken");
-    // With no name free beside it, the damaged file stays whole and so does the profile in use.
+    // With no name free beside it, the damaged file stays whole and so does the profile in use;
+    // the name is refused, and the console's "newUser" says why too.
     folder.Write("User/chars/worn.usr", damaged);
     for (int number = 1; number <= 9; ++number)
         folder.Write("User/chars/worn.usr.bad" + (number == 1 ? std::string() : std::to_string(number)), "older");
-    NewUser("Worn");
+    vars.SetStringByName("NewUserName", "Worn");
+    EXPECT_FALSE(commands.CallVerifyProc("verifyUserName"));
+    vars.SetStringByName("LastError", "");
+    commands.Execute("newUser");
+    EXPECT_EQ(vars.GetStringByName("LastError"), "$$ErrorUserNameDamaged$$");
     EXPECT_EQ(folder.Read("User/chars/worn.usr"), damaged);
     ASSERT_NE(Current(), nullptr);
     EXPECT_EQ(Current()->GetName(), "Broken");

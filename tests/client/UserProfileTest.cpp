@@ -275,6 +275,11 @@ using UserProfileRules = ProfileWorld;
 TEST_F(UserProfileRules, OneNameRuleRefusesPathsAndFindsTakenNamesBlindToCase)
 {
     Saved("bob");
+    // A damaged profile with every name beside it taken cannot be kept aside for a new one.
+    const std::string damaged("\x33\x00\x00\x00Wo", 6);
+    folder.Write("User/chars/worn.usr", damaged);
+    for (const char* ending : {"", "2", "3", "4", "5", "6", "7", "8", "9"})
+        folder.Write(std::string("User/chars/worn.usr.bad") + ending, "older");
     struct Case {
         std::string name;
         const char* error;
@@ -286,16 +291,23 @@ TEST_F(UserProfileRules, OneNameRuleRefusesPathsAndFindsTakenNamesBlindToCase)
                                            {" lead", "$$ErrorUserNameInvalid$$"},
                                            {"tab\tbed", "$$ErrorUserNameInvalid$$"},
                                            {std::string(64, 'a'), "$$ErrorUserNameInvalid$$"},
-                                           {"Bob", "$$ErrorUserNameUsed$$"}}) {
+                                           {"Bob", "$$ErrorUserNameUsed$$"},
+                                           {"Worn", "$$ErrorUserNameDamaged$$"}}) {
         vars.SetStringByName("LastError", "");
         vars.SetStringByName("NewUserName", c.name);
         EXPECT_FALSE(UserProfile::ValidateNewUserName()) << c.name;
         EXPECT_EQ(vars.GetStringByName("LastError"), c.error) << c.name;
+        EXPECT_EQ(vars.GetStringByName("LastErrorField"), "NewUserName") << c.name;
     }
-    for (const std::string& fine : {std::string("Bobby"), std::string(63, 'a'), std::string("Ann Lee")}) {
+    EXPECT_EQ(folder.Read("User/chars/worn.usr"), damaged);
+    // With a name free beside it, a damaged file's name is fine, and the check leaves the file be.
+    folder.Write("User/chars/torn.usr", damaged);
+    for (const std::string& fine :
+         {std::string("Bobby"), std::string(63, 'a'), std::string("Ann Lee"), std::string("Torn")}) {
         vars.SetStringByName("NewUserName", fine);
         EXPECT_TRUE(UserProfile::ValidateNewUserName()) << fine;
     }
+    EXPECT_EQ(folder.Read("User/chars/torn.usr"), damaged);
     UserProfile profile;
     EXPECT_FALSE(profile.Load("../bob"));
 }

@@ -359,6 +359,7 @@ TEST_F(FileSystemTest, SetAsideUserFileTakesTheFirstFreeNameAndLosesNothing)
             else
                 folder.Write("User/chars/ada.wld" + ending, "older" + ending);
         }
+        EXPECT_EQ(files.FindAsideName("chars/ada.wld"), c.expected) << c.name;
         EXPECT_EQ(files.SetAsideUserFile("chars/ada.wld"), c.expected) << c.name;
         std::string kept = c.expected.empty() ? "chars/ada.wld" : c.expected;
         EXPECT_EQ(Load(kept, kLocationUser), "damaged") << c.name;

@@ -605,15 +605,10 @@ std::string UIRelationsMenu::RaidRefusal(const UIList* list) const
     if (!view.GetCovenant(selectedCovenant, covenant) || covenant.defeated ||
         selectedCovenant == view.GetPlayerCovenantIndex())
         return "$$RaidNoTarget$$";
-    bool anyCanRide = list && std::any_of(list->rows.begin(), list->rows.end(),
-                                          [](const std::unique_ptr<ListEntry>& row) { return row->enabled != 0; });
-    // Recruits listed but none able to ride are fallen or away, which recruiting more won't mend.
-    if (!anyCanRide)
-        return list && !list->rows.empty() ? "$$RecruitNotInWorld$$" : "$$RelationsRaidNobody$$";
+    // Nobody ticked, or nobody to tick, is no refusal: the hero rides out alone.
     std::vector<std::string> picked;
-    list->GetSelectedValues(picked);
-    if (picked.empty())
-        return "$$RaidNobodyTicked$$";
+    if (list)
+        list->GetSelectedValues(picked);
     // The world host takes the hero and at most this many more into a raid's party, and would
     // turn the rest away once the hero had left.
     int32_t room = gGameData ? gGameData->GetTuning().maxRaidGroupSize - 1 : 0;

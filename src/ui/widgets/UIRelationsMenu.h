@@ -104,8 +104,9 @@ public:
     void ShowDefault();
     // The diplomacy page on the covenant; nothing for -1.
     void TalkTo(int32_t covenant);
-    // The raid order on the selected covenant with the picked rows of the raid page's list; a
-    // notice instead when there is no covenant to raid, nobody ticked or more than a raid takes.
+    // The raid order on the selected covenant with the picked rows of the raid page's list (none
+    // picked, the hero alone); a notice instead when there is no covenant to raid or more are
+    // picked than a raid takes.
     void StartRaid();
 
     // The page menu of that kind, made a page of this menu; null when the UI system has none.
