@@ -8,6 +8,7 @@
 #include "render/GLStateCache.h"
 #include "render/ImmediateDraw.h"
 #include "render/MapPanel.h"
+#include "render/Renderer.h"
 #include "resources/shaders/ScreenPrimitives.h"
 #include "render/TextMeasure.h"
 #include "render/WorldView.h"
@@ -148,12 +149,24 @@ Vector2 WorldMap::MapPosition(int32_t level, const Vector2& point, bool centred,
     }
     x += 4.0f * static_cast<float>(scrollRow - scrollColumn) + kLevelSquare * point.x / width;
     y += -4.0f * static_cast<float>(scrollColumn + scrollRow) + kLevelSquare * point.y / height;
-    if (!toScreen || !source)
+    if (!toScreen || !viewKept)
         return {x, y};
-    WorldPos target;
-    if (!scene || !scene->GetCameraTarget(target))
-        target.level = level;
-    return source->WorldToScreen(WorldPos{target.level, x, y, false});
+    // Drawn flat at height 0 in the frame of the camera target's level; row vectors.
+    const Matrix4& m = keptClip;
+    float clipX = x * m.m[0][0] + y * m.m[1][0] + m.m[3][0];
+    float clipY = x * m.m[0][1] + y * m.m[1][1] + m.m[3][1];
+    float clipW = x * m.m[0][3] + y * m.m[1][3] + m.m[3][3];
+    if (clipW == 0.0f)
+        return {x, y};
+    return {(clipX / clipW + 1.0f) * 0.5f * keptViewport[0], (1.0f - clipY / clipW) * 0.5f * keptViewport[1]};
+}
+
+void WorldMap::KeepView()
+{
+    const WorldView& view = *graphics.view;
+    keptClip = Matrix4Multiply(view.GetCamera().modelView, Renderer::WorldProjection(view, view.GetZoom()));
+    keptViewport = {static_cast<float>(view.GetViewWidth()), static_cast<float>(view.GetViewHeight())};
+    viewKept = true;
 }
 
 bool WorldMap::IsLevelShown(int32_t level) const
@@ -253,6 +266,7 @@ void WorldMap::Draw()
     graphics.device->Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
     if (!mapped)
         return;
+    KeepView();
     graphics.cache->ResetState();
     int32_t cursorX = 0;
     int32_t cursorY = 0;
