@@ -550,11 +550,10 @@ void WorldMap::DrawPins()
 
 // ---- Names and legend ------------------------------------------------------------------------
 
-// Levels the player has a map of, or a quest aims at, named in the middle of their squares; a name
-// the legend would lie over stands just above the legend instead. A name is kept on the screen and
-// clear of what the interface draws over the map (its bars and heading, the in-game bar, a window
-// opened over it), which it ran under; a square whose middle is off the screen, or whose name
-// finds no clear place near it within the square, goes unnamed.
+// Levels the player has a map of, or a quest aims at, named in the middle of their squares. A name is
+// kept on the screen and clear of the legend and of what the interface draws over the map (its bars
+// and heading, the in-game bar, a window opened over it), which it ran under; a square whose middle
+// is off the screen, or whose name finds no clear place near it within the square, goes unnamed.
 void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
 {
     if (!zoneNamesVar.IsValid() || zoneNamesVar.GetInt() == 0 || !gWorld || !gScreenText || !source)
@@ -577,8 +576,6 @@ void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
         TextSize size = MeasureTextA(name, font);
         float left = at.x - size.width / 2.0f;
         float top = at.y - size.height / 2.0f;
-        if (left < legend[2] && legend[0] < left + size.width && top < legend[3] && legend[1] < top + size.height)
-            top = legend[1] - size.height;
         std::array<float, 4> box{left, top, left + size.width, top + size.height};
         std::array<Vector2, 4> square = SquareCorners(level);
         for (Vector2& corner : square)
