@@ -151,14 +151,12 @@ Vector2 WorldMap::MapPosition(int32_t level, const Vector2& point, bool centred,
     y += -4.0f * static_cast<float>(scrollColumn + scrollRow) + kLevelSquare * point.y / height;
     if (!toScreen || !viewKept)
         return {x, y};
-    // Drawn flat at height 0 in the frame of the camera target's level; row vectors.
+    // Drawn flat at height 0 in the frame of the camera target's level; row vectors, and the
+    // projection orthographic, so no division by w.
     const Matrix4& m = keptClip;
     float clipX = x * m.m[0][0] + y * m.m[1][0] + m.m[3][0];
     float clipY = x * m.m[0][1] + y * m.m[1][1] + m.m[3][1];
-    float clipW = x * m.m[0][3] + y * m.m[1][3] + m.m[3][3];
-    if (clipW == 0.0f)
-        return {x, y};
-    return {(clipX / clipW + 1.0f) * 0.5f * keptViewport[0], (1.0f - clipY / clipW) * 0.5f * keptViewport[1]};
+    return {(clipX + 1.0f) * 0.5f * keptViewport[0], (1.0f - clipY) * 0.5f * keptViewport[1]};
 }
 
 void WorldMap::KeepView()
