@@ -8,10 +8,8 @@
 #include "client/GameClient.h"
 #include "client/PlayerClient.h"
 #include "client/CovenantClient.h"
-#include "client/ScreenConversion.h"
 #include "core/ColorSystem.h"
 #include "core/StringUtil.h"
-#include "render/Renderer.h"
 #include "render/WorldMap.h"
 #include "rules/GameData.h"
 #include "world/World.h"
@@ -182,17 +180,6 @@ bool ClientMapSource::IsQuestLevel(int32_t level) const
             return true;
     }
     return false;
-}
-
-// The conversion gives 640 x 480 interface units; the maps hover in window pixels.
-Vector2 ClientMapSource::WorldToScreen(const WorldPos& position) const
-{
-    Vector2 point = Client::WorldToScreen(position, true);
-    if (!gRenderer)
-        return point;
-    const VideoOptions& screen = gRenderer->GetVideoOptions();
-    return {point.x * static_cast<float>(screen.GetScreenWidth()) / 640.0f,
-            point.y * static_cast<float>(screen.GetScreenHeight()) / 480.0f};
 }
 
 void ClientMapSource::QueueServerCommand(const std::string& line)

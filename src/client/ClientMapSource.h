@@ -27,7 +27,6 @@ public:
     void GetCovenants(std::vector<MapCovenant>& out) const override;
     bool KnowsLevel(int32_t level) const override;
     bool IsQuestLevel(int32_t level) const override;
-    Vector2 WorldToScreen(const WorldPos& position) const override;
     void QueueServerCommand(const std::string& line) override;
     void ShowRefusal(const std::string& text) override;
     void SetClickHook(ClickHook hook) override;

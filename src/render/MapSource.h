@@ -1,7 +1,6 @@
-// MapSource, MapPin -- what the world map and the mini-map ask of the running game on the client side beyond the frame's scene: the player, the entities and places shown on maps, sight, the map shaders, the screen mapping and the world host's request lines.
+// MapSource, MapPin -- what the world map and the mini-map ask of the running game on the client side beyond the frame's scene: the player, the entities and places shown on maps, sight, the map shaders and the world host's request lines.
 #pragma once
 
-#include "core/Vector.h"
 #include "resources/ResourceHandle.h"
 #include "world/WorldPos.h"
 
@@ -63,8 +62,6 @@ public:
     virtual bool KnowsLevel(int32_t level) const = 0;
     // One of the player's quests aims at the level.
     virtual bool IsQuestLevel(int32_t level) const = 0;
-    // A ground point in window pixels.
-    virtual Vector2 WorldToScreen(const WorldPos& position) const = 0;
     virtual void QueueServerCommand(const std::string& line) = 0;
     // Tells the player why a click did nothing (a localisable text).
     virtual void ShowRefusal(const std::string& text) = 0;

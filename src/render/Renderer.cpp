@@ -620,9 +620,14 @@ Matrix4 Renderer::SetModelMatrix(const Matrix4& modelView, const Matrix3& rotati
 
 void Renderer::SetWorldProjection(WorldView& view, float zoom)
 {
+    view.GetDevice().SetProjectionMatrix(WorldProjection(view, zoom));
+}
+
+Matrix4 Renderer::WorldProjection(const WorldView& view, float zoom)
+{
     float w = view.GetWidening();
-    view.GetDevice().SetProjectionMatrix(WorldView::OrthoProjection(
-        -320.0f * w * zoom, 320.0f * w * zoom, -240.0f * zoom, 240.0f * zoom, WorldView::kNear, WorldView::kFar));
+    return WorldView::OrthoProjection(-320.0f * w * zoom, 320.0f * w * zoom, -240.0f * zoom, 240.0f * zoom,
+                                      WorldView::kNear, WorldView::kFar);
 }
 
 Vector3 Renderer::ToCameraLevel(const WorldView& view, const WorldPos3& position)

@@ -98,6 +98,7 @@ public:
     // The view device's orthographic world projection: a 640 x 480 window of world units scaled
     // by the zoom, widened past 1.4 : 1 but never taller, near 2, far 2048.
     static void SetWorldProjection(WorldView& view, float zoom);
+    static Matrix4 WorldProjection(const WorldView& view, float zoom);
     // The position's x, y, z taken into the frame of the level the view's camera looks at.
     // Levels that do not meet are set far apart: nothing of another level is drawn by chance.
     static Vector3 ToCameraLevel(const WorldView& view, const WorldPos3& position);

@@ -1,6 +1,7 @@
 // WorldMap -- what the player has explored of every level (raised each frame round the player), the full-screen map of the world painted from it, its pins and travel clicks, and its file per character.
 #pragma once
 
+#include "core/Matrix.h"
 #include "core/UserVarRef.h"
 #include "core/Vector.h"
 #include "render/MapSource.h"
@@ -119,7 +120,8 @@ public:
     // black without either.
     std::array<uint8_t, 3> TileColour(int32_t level, int32_t tileX, int32_t tileY, bool& fromEntity);
     // A point of a level in map units (or window pixels when toScreen): levels 256 units apart
-    // on the grid, moved with the player and the scroll.
+    // on the grid, moved with the player and the scroll. The pixels are where the map's own view
+    // drew the point in its last frame; before its first, map units stand for pixels.
     Vector2 MapPosition(int32_t level, const Vector2& point, bool centred, bool toScreen) const;
     bool IsLevelShown(int32_t level) const;
     // A name's box (left, top, right, bottom, 640 x 480 units) moved the shortest way onto the
@@ -196,6 +198,8 @@ private:
     bool PrepareLegend(MapLegendLayout& layout, int32_t& font, std::array<float, 4>& box);
     void DrawLegend(const MapLegendLayout& layout, int32_t font);
     Vector2 ToInterfaceUnits(const Vector2& pixels) const;
+    // The map's view as this frame draws it kept, for the hover, the clicks and the names.
+    void KeepView();
     // The level square's corners in window pixels, in order round its edge.
     std::array<Vector2, 4> SquareCorners(int32_t level) const;
     void FindHover(bool hasCursor, int32_t cursorX, int32_t cursorY);
@@ -237,6 +241,12 @@ private:
     int32_t pressX = 0;
     int32_t pressY = 0;
     bool playerOffGrid = false;
+    // The map's own view (zoom 1) as its last frame drew it: map units to clip space, and the
+    // viewport's size in pixels. The game's screen conversion sees the ground at another slant
+    // and through the player's zoom: a mark found through it lay off the mark drawn.
+    bool viewKept = false;
+    Matrix4 keptClip;
+    std::array<float, 2> keptViewport{};
     bool uploadEveryFrame = false;
     int64_t uploadedBytes = 0;
     std::string legendFontName;

@@ -8,6 +8,7 @@
 #include "render/GLStateCache.h"
 #include "render/ImmediateDraw.h"
 #include "render/MapPanel.h"
+#include "render/Renderer.h"
 #include "resources/shaders/ScreenPrimitives.h"
 #include "render/TextMeasure.h"
 #include "render/WorldView.h"
@@ -148,12 +149,22 @@ Vector2 WorldMap::MapPosition(int32_t level, const Vector2& point, bool centred,
     }
     x += 4.0f * static_cast<float>(scrollRow - scrollColumn) + kLevelSquare * point.x / width;
     y += -4.0f * static_cast<float>(scrollColumn + scrollRow) + kLevelSquare * point.y / height;
-    if (!toScreen || !source)
+    if (!toScreen || !viewKept)
         return {x, y};
-    WorldPos target;
-    if (!scene || !scene->GetCameraTarget(target))
-        target.level = level;
-    return source->WorldToScreen(WorldPos{target.level, x, y, false});
+    // Drawn flat at height 0 in the frame of the camera target's level; row vectors, and the
+    // projection orthographic, so no division by w.
+    const Matrix4& m = keptClip;
+    float clipX = x * m.m[0][0] + y * m.m[1][0] + m.m[3][0];
+    float clipY = x * m.m[0][1] + y * m.m[1][1] + m.m[3][1];
+    return {(clipX + 1.0f) * 0.5f * keptViewport[0], (1.0f - clipY) * 0.5f * keptViewport[1]};
+}
+
+void WorldMap::KeepView()
+{
+    const WorldView& view = *graphics.view;
+    keptClip = Matrix4Multiply(view.GetCamera().modelView, Renderer::WorldProjection(view, view.GetZoom()));
+    keptViewport = {static_cast<float>(view.GetViewWidth()), static_cast<float>(view.GetViewHeight())};
+    viewKept = true;
 }
 
 bool WorldMap::IsLevelShown(int32_t level) const
@@ -253,6 +264,7 @@ void WorldMap::Draw()
     graphics.device->Clear(kClearColorBuffer | kClearDepthBuffer | kClearStencilBuffer, Color{0.0f, 0.0f, 0.0f}, 1.0f);
     if (!mapped)
         return;
+    KeepView();
     graphics.cache->ResetState();
     int32_t cursorX = 0;
     int32_t cursorY = 0;
@@ -536,11 +548,10 @@ void WorldMap::DrawPins()
 
 // ---- Names and legend ------------------------------------------------------------------------
 
-// Levels the player has a map of, or a quest aims at, named in the middle of their squares; a name
-// the legend would lie over stands just above the legend instead. A name is kept on the screen and
-// clear of what the interface draws over the map (its bars and heading, the in-game bar, a window
-// opened over it), which it ran under; a square whose middle is off the screen, or whose name
-// finds no clear place near it within the square, goes unnamed.
+// Levels the player has a map of, or a quest aims at, named in the middle of their squares. A name is
+// kept on the screen and clear of the legend and of what the interface draws over the map (its bars
+// and heading, the in-game bar, a window opened over it), which it ran under; a square whose middle
+// is off the screen, or whose name finds no clear place near it within the square, goes unnamed.
 void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
 {
     if (!zoneNamesVar.IsValid() || zoneNamesVar.GetInt() == 0 || !gWorld || !gScreenText || !source)
@@ -563,8 +574,6 @@ void WorldMap::DrawZoneNames(const std::array<float, 4>& legend)
         TextSize size = MeasureTextA(name, font);
         float left = at.x - size.width / 2.0f;
         float top = at.y - size.height / 2.0f;
-        if (left < legend[2] && legend[0] < left + size.width && top < legend[3] && legend[1] < top + size.height)
-            top = legend[1] - size.height;
         std::array<float, 4> box{left, top, left + size.width, top + size.height};
         std::array<Vector2, 4> square = SquareCorners(level);
         for (Vector2& corner : square)

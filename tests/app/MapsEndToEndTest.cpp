@@ -144,9 +144,8 @@ TEST_F(MapsEndToEnd, TheMiniMapShowsInItsDiscAndMOpensTheWorldMapWhichTheSaveKee
 }
 
 // The open map in a world with rival covenants: a pin on each standing covenant's home where the
-// host has it, the town's gate, the level's name over its square, the legend's swatches; and in
-// the mode the player's house gate opens, a right click on a rival's pin takes the player there.
-TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTravelsByAPin)
+// host has it, the town's gate, the level's name over its square, the legend's swatches.
+TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateAndNamesTheLevel)
 {
     EnterTheWorld("ashguard");
     ASSERT_TRUE(Shown("InGame"));
@@ -231,35 +230,112 @@ TEST_F(MapsEndToEnd, TheOpenMapPinsTheCovenantsAndTheTownGateNamesTheLevelAndTra
             EXPECT_GT(Lit(named, 24, top, 120, top + static_cast<int>(row) - 2), 10) << "row " << i;
         }
     }
-
-    // The player's own house gate, clicked on the ground where it stands, opens the map for
-    // travel once the player has walked up to it.
-    Tap(SDL_SCANCODE_M);
-    Frames(1);
-    ASSERT_FALSE(Shown("WorldMap"));
-    ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate());
-    EXPECT_TRUE(Shown("WorldMap"));
-    Frames(1);
-
-    // A right click on a rival's pin sends the player to its home and closes the map.
-    const MapPin& rival = covenants.front();
-    Vector2 at = gWorldMap->MapPosition(rival.position.level, Vector2{rival.position.x, rival.position.y}, false, true);
-    PushMotion(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
-    Frames(1);
-    ASSERT_EQ(gWorldMap->GetHoverIndex() >= 0 ? gWorldMap->GetPins()[static_cast<size_t>(gWorldMap->GetHoverIndex())].kind : -1, 2);
-    SDL_Event button{};
-    button.type = SDL_MOUSEBUTTONDOWN;
-    button.button.button = SDL_BUTTON_RIGHT;
-    button.button.x = static_cast<int32_t>(at.x);
-    button.button.y = static_cast<int32_t>(at.y);
-    ASSERT_EQ(SDL_PushEvent(&button), 1);
-    Frames(3);
-    EXPECT_EQ(gUserVarSystem->GetStringByName("drawWorldMap"), "0");
-    const Entity* home = gGame->GetCovenant(rival.id)->GetHomeEntity();
-    ASSERT_NE(HostPlayer(), nullptr);
-    EXPECT_EQ(HostPlayer()->position.level, home->position.level);
-    EXPECT_LT(std::hypot(HostPlayer()->position.x - home->position.x, HostPlayer()->position.y - home->position.y), 300.0f);
 }
+
+namespace {
+
+struct MapWindow {
+    int width;
+    int height;
+    uint8_t button;
+};
+
+class MapsTravel : public MapsEndToEnd, public ::testing::WithParamInterface<MapWindow> {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("EMBERLODE_GAME_DIR"))
+            GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+        ASSERT_NO_FATAL_FAILURE(StartShippedGameAt(GetParam().width, GetParam().height));
+    }
+};
+
+} // namespace
+
+// In the mode the player's house gate opens, a rival's mark found where the map draws it, by its
+// colour on the picture: the cursor resting there shows the mark's text, and a click there (either
+// button) takes the player to the rival's home. The mark farthest above or below the middle,
+// where a mark answering off its drawn place would miss the most; the map is first dragged down,
+// for the rivals' marks stand too near the middle for such a miss to pass the hover's reach.
+TEST_P(MapsTravel, ARivalsMarkAnswersWhereItIsDrawnAndAClickThereTravels)
+{
+    int width = GetParam().width;
+    int height = GetParam().height;
+    EnterTheWorld("ashguard");
+    ASSERT_NO_FATAL_FAILURE(OpenTheMapAtTheGate());
+    Frames(2);
+    PushMotion(width / 2, height / 2);
+    Frame();
+    PushButton(true, width / 2, height / 2);
+    Frame();
+    PushMotion(width / 2, height / 2 + height / 30);
+    Frames(2);
+    PushButton(false, width / 2, height / 2 + height / 30);
+    Frames(2);
+    ASSERT_TRUE(gWorldMap->IsOpen()) << "a drag is no click";
+    TargaImage map = Screenshot(width - 1, height - 1);
+    int32_t own = Local()->GetCovenant()->index;
+    int32_t rival = -1;
+    Vector2 drawn{};
+    for (const MapPin& pin : gWorldMap->GetPins()) {
+        if (pin.kind != 2 || pin.id == own)
+            continue;
+        // The map's face right of the legend's swatches, between the heading's bar and the in-game bar.
+        float count = 0.0f;
+        Vector2 sum{};
+        for (int y = 52 * height / 480; y < 436 * height / 480; ++y)
+            for (int x = 40 * width / 640; x < width; ++x) {
+                std::array<int, 3> p = PixelAt(map, x, y);
+                bool same = true;
+                for (size_t c = 0; c < 3; ++c)
+                    same = same && std::abs(static_cast<float>(p[c]) - pin.colour[c] * 255.0f) < 30.0f;
+                // The picture lacks the window's top two rows: its row y is the window's y + 2.
+                if (same) {
+                    count += 1.0f;
+                    sum = {sum.x + static_cast<float>(x) + 0.5f, sum.y + static_cast<float>(y + 2) + 0.5f};
+                }
+            }
+        ASSERT_GT(count, 10.0f) << "the mark of covenant " << pin.id << " is drawn";
+        Vector2 at{sum.x / count, sum.y / count};
+        if (rival < 0 || std::abs(at.y - static_cast<float>(height) / 2.0f) > std::abs(drawn.y - static_cast<float>(height) / 2.0f)) {
+            rival = pin.id;
+            drawn = at;
+        }
+    }
+    ASSERT_GE(rival, 0);
+    // The game's own screen conversion sets a ground point about a fifth farther above or below the
+    // middle than the map's view draws it: 60 pixels off, a mark answering there misses by 13, past
+    // the 10 of the reach.
+    ASSERT_GT(std::abs(drawn.y - static_cast<float>(height) / 2.0f), 60.0f)
+        << "a rival's mark stands well above or below the middle";
+
+    auto x = static_cast<int32_t>(drawn.x);
+    auto y = static_cast<int32_t>(drawn.y);
+    PushMotion(x, y);
+    Frames(1);
+    ShownTooltip tip = ReadTooltip();
+    const CovenantClient* shown = gGameClient->GetCovenant(rival, false);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_NE(tip.text.find(shown->GetShownName()), std::string::npos) << tip.text;
+    EXPECT_NE(tip.text.find("$$WorldMapTeleportToCovenant$$"), std::string::npos) << tip.text;
+
+    ClickAt(x, y, GetParam().button);
+    const Entity* home = gGame->GetCovenant(rival)->GetHomeEntity();
+    ASSERT_NE(home, nullptr);
+    auto there = [&] {
+        return HostPlayer()->position.level == home->position.level &&
+               HostPlayer()->position.Distance2D(home->position) < 300.0f;
+    };
+    FramesUntil(there, 20);
+    EXPECT_TRUE(there()) << "the player stands " << HostPlayer()->position.Distance2D(home->position) << " from the home";
+    EXPECT_FALSE(gWorldMap->IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MapsTravel,
+                         ::testing::Values(MapWindow{800, 600, SDL_BUTTON_LEFT}, MapWindow{1024, 768, SDL_BUTTON_RIGHT}),
+                         [](const ::testing::TestParamInfo<MapWindow>& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });
 
 // The town's people are pinned where the game data sets them down, quest givers in colour 3 and
 // traders in the gates' colour 8, over every other pin; the player's own pin wears the player's

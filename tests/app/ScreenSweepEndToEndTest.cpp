@@ -721,8 +721,8 @@ protected:
     // The open map dragged with the mouse until the middle of one of the levels it knows lies at
     // the point of the 640 x 480 screen given: a small drag along each axis measures how the map
     // follows (it moves only as far as its scroll bars go), each further drag is aimed by that.
-    // False when no known level can be brought there.
-    bool DragALevelTo(const Vector2& target)
+    // The level brought there; -1 when no known level can be.
+    int32_t DragALevelTo(const Vector2& target)
     {
         std::vector<int32_t> known;
         for (int32_t level = 0; level < gWorld->GetLevelCount(); ++level)
@@ -745,7 +745,7 @@ protected:
             }
         float det = follows[0].x * follows[1].y - follows[0].y * follows[1].x;
         if (std::abs(det) < 1e-3f)
-            return false;
+            return -1;
         // The map scrolls by whole steps of several units.
         auto near = [&target](int32_t level) {
             Vector2 miss = target - SquareMiddle(level);
@@ -754,16 +754,16 @@ protected:
         for (int32_t level : known) {
             for (int step = 0; step < 6; ++step) {
                 if (near(level))
-                    return true;
+                    return level;
                 Vector2 miss = target - SquareMiddle(level);
                 float dx = (miss.x * follows[1].y - miss.y * follows[1].x) / det;
                 float dy = (follows[0].x * miss.y - follows[0].y * miss.x) / det;
                 DragMap(std::clamp(dx, -250.0f, 250.0f), std::clamp(dy, -180.0f, 180.0f));
             }
             if (near(level))
-                return true;
+                return level;
         }
-        return false;
+        return -1;
     }
 
     // A left press on the open map at its middle, the cursor moved by the distance given while
@@ -804,12 +804,19 @@ protected:
             {{628.0f, 290.0f}, "under the map's scroll bar"},
             {{586.0f, 457.0f}, "under the map's Close button"},
             {{320.0f, 40.0f}, "under the map's heading"},
-            {{320.0f, 452.0f}, "on the in-game screen's bar"}};
+            {{320.0f, 452.0f}, "on the in-game screen's bar"},
+            {{16.0f, 316.0f}, "under the legend, by the screen's edge"}};
         for (const auto& [spot, where] : spots) {
-            bool there = DragALevelTo(spot);
-            EXPECT_TRUE(there) << "a level dragged " << where;
-            if (there)
-                Measure(std::string("the world map, a level's name ") + where);
+            int32_t level = DragALevelTo(spot);
+            EXPECT_GE(level, 0) << "a level dragged " << where;
+            if (level < 0)
+                continue;
+            Measure(std::string("the world map, a level's name ") + where);
+            // Moved clear, not dropped.
+            std::string name = gLocSystem->Translate(gWorld->GetLevelName(level));
+            EXPECT_TRUE(std::any_of(watcher.all.begin(), watcher.all.end(), [&name](const Drawn& drawn) {
+                return drawn.drawer == "WorldMap::(map)" && drawn.words == name;
+            })) << name << " named with its middle " << where;
         }
         CloseWindows();
         Frames(2);

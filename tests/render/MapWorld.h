@@ -51,8 +51,6 @@ public:
     void GetCovenants(std::vector<MapCovenant>& out) const override { out = covenants; }
     bool KnowsLevel(int32_t level) const override { return level == knownLevel; }
     bool IsQuestLevel(int32_t level) const override { return level == questLevel; }
-    // Map units are window pixels, so that the test reads hover distances straight off.
-    Vector2 WorldToScreen(const WorldPos& position) const override { return {position.x, position.y}; }
     void QueueServerCommand(const std::string& line) override { sent.push_back(line); }
     void ShowRefusal(const std::string& text) override { refusals.push_back(text); }
     void SetClickHook(ClickHook hook) override { clickHook = std::move(hook); }
