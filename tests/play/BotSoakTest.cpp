@@ -115,7 +115,7 @@ constexpr int32_t kRiseFrames = 4800;
 constexpr uint64_t kRiseFrameMs = 250;
 // What bounds the run is its work, never the wall clock, which a busy machine stretches: the game
 // time of the test's own process may average this much a step (a fallen bot's wait for its
-// lifestone, the longest of any step, is some twenty minutes of it); more is a bot stuck in play.
+// lifestone, the longest of any step, is two minutes of it at most); more is a bot stuck in play.
 constexpr uint64_t kMostGameMsPerStep = 120'000;
 // The one wall-clock limit: frames of the test's own process that have stopped for this long have
 // hung (a lock that never opens). A busy machine's frames take seconds, never minutes.
@@ -986,17 +986,16 @@ protected:
         return state;
     }
 
-    // Frames until the bot stands still, risen if it had fallen: the world host walks it.
+    // Frames until the bot stands still, risen if it had fallen. The walk is the client's own (the
+    // host takes the places it reports), so it is counted in this client's frames: counted in a
+    // quick host's, a starved client would stop waiting mid-walk and leave the host's last view.
     void StandStill()
     {
-        constexpr int32_t kWalkFrames = 300;
-        constexpr uint64_t kWalkFrameMs = 50;
         RiseIfFallen();
         CloseChanceWindows();
         if (Shown("Trade"))
             Tap(SDL_SCANCODE_ESCAPE);
-        WaitOnTheHost(static_cast<double>(kWalkFrames * kWalkFrameMs) / 1000.0, kWalkFrames, kWalkFrameMs,
-                      [] { return Local() && !Local()->IsMoving(); });
+        FramesUntil(300, [] { return Local() && !Local()->IsMoving(); });
         Frames(4);
     }
 
