@@ -91,7 +91,8 @@ constexpr int32_t kSaveAt = kCheckEvery / 2;
 // How long the others may take to start, and to stand still and report once told to stop.
 constexpr auto kChildStartAllowance = std::chrono::minutes(3);
 constexpr auto kChildEndAllowance = std::chrono::minutes(3);
-// Frames a client's mirror must hold still, once the world stands, before it is compared.
+// Frames of the world host a client's mirror must hold still, once the world stands, before it
+// is compared.
 constexpr int32_t kStillFrames = 20;
 // Game time of each frame the bots play: a slow machine's frame. A step's click, key or walk then
 // takes two frames or three, not ten: four clients drawing on a software renderer share the
@@ -99,20 +100,22 @@ constexpr int32_t kStillFrames = 20;
 constexpr uint64_t kPlayFrameMs = 150;
 // The options' lowest detail, for every client: nothing in the soak reads a picture back.
 constexpr const char* kLowestDetail = "r_shadows 0\nr_groundDetail 0\nr_detailModels 0\n";
-// Frames a bot waits for a covenant's answer in the trade window, and for the relations
-// screen's cards to stand still.
+// Frames of the world host a bot waits for a covenant's answer in the trade window, and frames
+// of its own for the relations screen's cards to stand still.
 constexpr int32_t kAnswerFrames = 40;
 constexpr int32_t kCardFrames = 20;
 // The answer the trade window shows while nothing is on the table: the rival is listening.
 constexpr int32_t kListening = 1;
-// Quarter-second frames a fallen bot waits to rise: a weakened lifestone takes up to a minute and
-// a half of the world host's time, and a joined client's frames may run well ahead of the host's
-// while the soak's processors are shared (with the rest of the suite beside it, 1,200 were
-// once too few).
+// Seconds of the world host's clock a fallen bot waits to rise: a weakened lifestone takes up to a
+// minute and a half, and the ask and the rise each take a few of the host's frames on the way.
+constexpr double kRiseSeconds = 120.0;
+// Frames of the world host in which a fallen bot rises, however long they are: the bound while
+// the host's clock stands still (a window that pauses the world held open).
 constexpr int32_t kRiseFrames = 4800;
+constexpr uint64_t kRiseFrameMs = 250;
 // What bounds the run is its work, never the wall clock, which a busy machine stretches: the game
 // time of the test's own process may average this much a step (a fallen bot's wait for its
-// lifestone, the longest of any step, is some twenty minutes of it); more is a bot stuck in play.
+// lifestone, the longest of any step, is two minutes of it at most); more is a bot stuck in play.
 constexpr uint64_t kMostGameMsPerStep = 120'000;
 // The one wall-clock limit: frames of the test's own process that have stopped for this long have
 // hung (a lock that never opens). A busy machine's frames take seconds, never minutes.
@@ -161,12 +164,36 @@ protected:
     }
 
     // Frames of the bots' play, each a slow machine's frame of game time.
-    void Play(int frames)
+    void Play(int frames, uint64_t frameMs = kPlayFrameMs)
     {
         for (int i = 0; i < frames; ++i) {
-            now += kPlayFrameMs;
+            now += frameMs;
             app.RunFrame();
         }
+    }
+
+    // The world host's clock, in seconds, as its last update to this client gave it.
+    static double HostSeconds() { return gGameClient ? gGameClient->clock.GetTotalSeconds() : 0.0; }
+
+    // Frames of the length given until the condition holds, the world host's clock has run the
+    // seconds given, or the host has sent the frames given (each one update), or the client has
+    // left the game; the condition's last answer. What the host times is counted in its own time:
+    // a joined client's frames run far ahead of a host whose process a busy machine starves. The
+    // host's frames bound the wait while its clock stands still (a window that pauses the world).
+    bool WaitOnTheHost(double seconds, int32_t frames, uint64_t frameMs, const std::function<bool()>& done)
+    {
+        const double from = HostSeconds();
+        const int32_t heard = gGameClient ? gGameClient->GetUpdateStamp() : 0;
+        while (!done() && gClientApp->IsActive() && HostSeconds() - from < seconds &&
+               gGameClient->GetUpdateStamp() - heard < frames)
+            Play(1, frameMs);
+        return done();
+    }
+
+    // A wait counted as the bots' play counts its frames, for the host's clock as for its frames.
+    bool WaitOnTheHost(int32_t frames, const std::function<bool()>& done)
+    {
+        return WaitOnTheHost(static_cast<double>(frames * kPlayFrameMs) / 1000.0, frames, kPlayFrameMs, done);
     }
 
     static void PushButton(int32_t x, int32_t y, bool down)
@@ -542,6 +569,7 @@ protected:
     // walks (behind a wall, in a house) is left. False when no chest is in sight.
     bool OpenAChest()
     {
+        // The world host's frames, and their game time, that the opening may take.
         constexpr int32_t kChestFrames = 60;
         EntityClient* chest = ChestNear();
         if (!chest)
@@ -563,14 +591,12 @@ protected:
         ++chestsClicked;
         Click(x, y);
         // A bot struck while it waits stops waiting, to fight back or flee as its next steps roll.
-        for (int32_t frame = 0; frame < kChestFrames && Local() && Local()->GetBody()->health >= health; ++frame) {
-            const EntityClient* now = gGameClient->GetEntity(number);
-            if (!now || !now->isUsableObject) {
-                chestsOpened += now != nullptr;
-                break;
-            }
-            Play(1);
-        }
+        WaitOnTheHost(kChestFrames, [number, health] {
+            const EntityClient* shut = gGameClient->GetEntity(number);
+            return !Local() || Local()->GetBody()->health < health || !shut || !shut->isUsableObject;
+        });
+        const EntityClient* opened = gGameClient->GetEntity(number);
+        chestsOpened += opened && !opened->isUsableObject;
         NoteGatesSeen();
         return true;
     }
@@ -671,16 +697,12 @@ protected:
         return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + kAnswer.size());
     }
 
-    // Frames until the trade window shows an answer that passes the test; false when none came.
+    // Frames until the trade window shows an answer that passes the test; false when none came
+    // within the world host's frames allowed.
     template <typename Wanted>
     bool AwaitAnswer(Wanted wanted)
     {
-        for (int i = 0; i < kAnswerFrames; ++i) {
-            if (wanted(ShownAnswer()))
-                return true;
-            Play(1);
-        }
-        return wanted(ShownAnswer());
+        return WaitOnTheHost(kAnswerFrames, [&wanted] { return wanted(ShownAnswer()); });
     }
 
     // Whether the covenant is still in the game as the client mirrors it: one whose home has
@@ -761,15 +783,21 @@ protected:
             Press(SDL_SCANCODE_ESCAPE);
     }
 
-    // A fallen bot presses the death screen's button and waits to rise.
+    // A fallen bot presses the death screen's button and waits to rise, in quarter-second frames
+    // (the most game time the world host runs in one frame).
     void RiseIfFallen()
     {
         UIWidget* rise = gUISystem->FindWidgetByPath("PlayerDead::Resurrect");
         if (!rise || !rise->IsVisible())
             return;
         ClickAt(320, 330);
-        ASSERT_TRUE(WaitUntil(kRiseFrames, [rise] { return Local() && Local()->GetBody()->health > 0 && !rise->IsVisible(); }))
-            << "the fallen bot rose" << (Shown("PlayerDead") ? "" : ": the death screen was closed");
+        const double pressed = HostSeconds();
+        const int32_t heard = gGameClient->GetUpdateStamp();
+        ASSERT_TRUE(WaitOnTheHost(kRiseSeconds, kRiseFrames, kRiseFrameMs,
+                                  [rise] { return Local() && Local()->GetBody()->health > 0 && !rise->IsVisible(); }))
+            << "the fallen bot rose" << (Shown("PlayerDead") ? "" : ": the death screen was closed") << "; it waited "
+            << HostSeconds() - pressed << " s of the world host's clock, " << gGameClient->GetUpdateStamp() - heard
+            << " of its frames; " << ClientState();
         Frames(4);
         ++deaths;
     }
@@ -958,7 +986,9 @@ protected:
         return state;
     }
 
-    // Frames until the bot stands still, risen if it had fallen.
+    // Frames until the bot stands still, risen if it had fallen. The walk is the client's own (the
+    // host takes the places it reports), so it is counted in this client's frames: counted in a
+    // quick host's, a starved client would stop waiting mid-walk and leave the host's last view.
     void StandStill()
     {
         RiseIfFallen();
@@ -1176,7 +1206,10 @@ protected:
         return text;
     }
 
-    // The others are told to stop; the world host runs until each stands still and says so.
+    // The others are told to stop; the world host runs until each stands still and says so. A
+    // bot's last step may wait on the host's clock (its lifestone), so the host runs the most
+    // game time it takes in a frame: a busy machine's slow frames still end the wait within the
+    // allowance.
     void SettleTheOthers()
     {
         SoakExchange::Publish(exchange.Path() / SoakExchange::kStop, "stop\n");
@@ -1185,7 +1218,7 @@ protected:
             std::filesystem::path settled = SoakExchange::Settled(exchange.Path(), static_cast<int32_t>(i) + 2);
             while (!std::filesystem::exists(settled) && !children[i]->HasEnded() &&
                    std::chrono::steady_clock::now() < deadline)
-                Frames(1);
+                Play(1, kRiseFrameMs);
             ASSERT_TRUE(std::filesystem::exists(settled)) << "client " << i + 2 << " stood still and said so:\n"
                                                           << children[i]->OutputTail();
             // It says so with the level changes it made through gates and the gates it saw.
@@ -1486,12 +1519,14 @@ TEST_F(BotSoakClient, DISABLED_PlaysItsOwnGameUntilToldToStop)
         Frames(1);
     ASSERT_TRUE(Told(SoakExchange::kFrozen)) << "the world host ran its last step";
     // The host now sends the same state every frame: once the mirror has held still for a run
-    // of frames, what was queued behind is taken in.
+    // of the host's frames, what was queued behind is taken in. A frame of this client's own that
+    // heard nothing from a host slow to send tells nothing.
     std::string view = SoakPlayerView::Of(*Local()).Text();
     for (int32_t still = 0; still < kStillFrames && std::chrono::steady_clock::now() < deadline;) {
+        const int32_t heard = gGameClient->GetUpdateStamp();
         Frames(1);
         std::string now = SoakPlayerView::Of(*Local()).Text();
-        still = now == view ? still + 1 : 0;
+        still = now == view ? still + (gGameClient->GetUpdateStamp() != heard) : 0;
         view = std::move(now);
     }
     SoakExchange::Publish(SoakExchange::View(exchange, client), view);
