@@ -155,6 +155,14 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
     auto tickRaider = [&](int32_t row) { ClickAt(kRaidRowX, kRaidRowTop + row * kRowHeight + kRowHeight / 2); };
     int32_t own = covenant->index;
     int32_t rival = own == 1 ? 2 : 1;
+    // The relations screen by its key, the rival's card, and its raid page by Ride out.
+    auto openRivalsRaidPage = [&] {
+        Tap(SDL_SCANCODE_R);
+        Frames(2);
+        ClickAt(CardCentre(rival)[0], CardCentre(rival)[1]);
+        ClickAt(kRideOut[0], kRideOut[1]);
+        ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsRaid"));
+    };
     int32_t fallen = rival + 1 == own ? rival + 2 : rival + 1;
     ASSERT_LT(fallen, gGame->GetCovenantCount());
     WorldPos start = hero->position;
@@ -196,11 +204,7 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
         {"the raid page on a rival, Ride out with nobody ticked: the hero leaves the party behind and rides "
          "alone to its house, where the raid begins",
          [&] {
-             Tap(SDL_SCANCODE_R);
-             Frames(2);
-             ClickAt(CardCentre(rival)[0], CardCentre(rival)[1]);
-             ClickAt(kRideOut[0], kRideOut[1]);
-             ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsRaid"));
+             openRivalsRaidPage();
              ClickAt(kRideOut[0], kRideOut[1]);
          },
          [&] {
@@ -217,11 +221,7 @@ TEST_F(RecruitsAlongEndToEnd, ComeAlongAndRideOutDoWhatTheySayOrSayWhyNot)
          nullptr, {}},
         {"the rival's raid page again, six ticked: more than a raid takes",
          [&] {
-             Tap(SDL_SCANCODE_R);
-             Frames(2);
-             ClickAt(CardCentre(rival)[0], CardCentre(rival)[1]);
-             ClickAt(kRideOut[0], kRideOut[1]);
-             ASSERT_EQ(Relations()->GetCurrentPage(), gUISystem->FindMenu("RelationsRaid"));
+             openRivalsRaidPage();
              for (int32_t row = 0; row < 6; ++row)
                  tickRaider(row);
              ClickAt(kRideOut[0], kRideOut[1]);
