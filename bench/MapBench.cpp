@@ -63,7 +63,6 @@ public:
     void GetCovenants(std::vector<MapCovenant>&) const override {}
     bool KnowsLevel(int32_t) const override { return false; }
     bool IsQuestLevel(int32_t) const override { return false; }
-    Vector2 WorldToScreen(const WorldPos& position) const override { return {position.x, position.y}; }
     void QueueServerCommand(const std::string&) override {}
     void ShowRefusal(const std::string&) override {}
     void SetClickHook(ClickHook) override {}
