@@ -39,9 +39,10 @@ ScreenView ScreenConversion::CurrentView()
     ScreenView view;
     if (gRenderer) {
         const WorldView& world = gRenderer->GetWorldView();
-        // Before the first world frame the camera has no ratio of its own.
+        // Before the first world frame the camera has no ratio of its own; looking straight
+        // down its ratio is 0.
         float ratio = world.GetCamera().ratio;
-        if (std::isfinite(ratio) && ratio > 0.0f && ratio != 1.0f)
+        if (std::isfinite(ratio) && ratio >= 0.0f && ratio != 1.0f)
             view.ratio = ratio;
         view.widening = Widening(world.GetViewWidth(), world.GetViewHeight());
     }
@@ -57,10 +58,11 @@ float ScreenConversion::Widening(int32_t width, int32_t height)
 
 Vector2 ScreenConversion::ScreenToWorldOffset(float px, float py, const ScreenView& view)
 {
-    float u = (px - kCentreX) / view.ratio * view.widening;
+    float ground = view.GroundFactor();
+    float u = (px - kCentreX) / ground * view.widening;
     float v = kCentreY - py;
     float theta = (ScreenConversionAngle(u, v) + kScreenConversionTurn) / kScreenConversionDegrees;
-    float r = std::sqrt(u * u + v * v) * view.ratio;
+    float r = std::sqrt(u * u + v * v) * ground;
     return {view.zoom * r * std::cos(theta), view.zoom * r * std::sin(theta)};
 }
 
@@ -89,14 +91,14 @@ Vector2 ScreenConversion::WorldToScreen(const WorldPos& position, const WorldPos
         a /= view.zoom;
         b /= view.zoom;
     }
-    return {a / view.widening + kCentreX, kCentreY - b / view.ratio};
+    return {a / view.widening + kCentreX, kCentreY - b / view.GroundFactor()};
 }
 
 Vector2 ScreenConversion::WorldToScreenRaised(const WorldPos& position, const WorldPos& viewer, float height,
                                               const ScreenView& view)
 {
     Vector2 point = WorldToScreen(position, viewer, true, view);
-    point.y -= height / view.ratio;
+    point.y -= height * view.HeightFactor();
     return point;
 }
 
@@ -108,13 +110,13 @@ ScreenBox ScreenConversion::GetEntityScreenBox(const EntityClient& entity, const
     float h = 0.0f;
     if (const ModelResource* model = entity.GetLoadedModel())
         if (const AnimationResource* file = ModelAnimationFile(*model, entity.anim))
-            h = file->GetFrameBoundsMax(static_cast<int32_t>(entity.frame)).z * entity.GetScale() / view.ratio;
+            h = file->GetFrameBoundsMax(static_cast<int32_t>(entity.frame)).z * entity.GetScale() * view.HeightFactor();
     float minimum = gGameData ? gGameData->GetTuning().minSelectionSize : 0.0f;
     float w = std::max(r, minimum);
     ScreenBox box;
     box.x1 = p.x - w;
     box.x2 = p.x + w;
-    box.y1 = p.y + r / view.ratio;
+    box.y1 = p.y + r / view.GroundFactor();
     box.y2 = p.y - std::max(h, kMinBoxHeight) / view.zoom;
     return box;
 }

@@ -4,6 +4,7 @@
 #include "core/Vector.h"
 #include "world/WorldPos.h"
 
+#include <cmath>
 #include <cstdint>
 
 class EntityClient;
@@ -16,6 +17,13 @@ struct ScreenView {
     float ratio = kDefaultRatio;
     float zoom = 1.0f;
     float widening = 1.0f;
+
+    // The world is seen orthographically, so a step on the ground along the line of sight shows
+    // shortened by the eye's distance over its height: sqrt(S * S + 1), 3 ^ 0.5 for the normal
+    // camera and 1 looking straight down (where S itself is 0).
+    float GroundFactor() const { return std::sqrt(ratio * ratio + 1.0f); }
+    // A unit of height shows as the cosine of the view's elevation: none looking straight down.
+    float HeightFactor() const { return ratio / GroundFactor(); }
 };
 
 // Screen corners: (x1, y1) the bottom left, (x2, y2) the top right.

@@ -1,4 +1,4 @@
-// ClientEntityDrawGLTest -- the shipped game offscreen after "start both", drawn by real GL and read back: a monster the world host makes stands where the client's conversion puts it, and once the host hurts it its overhead bar is filled to its health and its damage text rises above it.
+// ClientEntityDrawGLTest -- the shipped game offscreen after "start both", drawn by real GL and read back: a monster the world host makes stands where the client's conversion puts it, a click far up the screen picks the monster drawn there or walks to the ground drawn there, and once the host hurts it its overhead bar is filled to its health and its damage text rises above it.
 #include "app/OffscreenShots.h"
 #include "client/ClientApp.h"
 #include "client/EntityOverlays.h"
@@ -7,6 +7,7 @@
 #include "client/ScreenConversion.h"
 #include "core/ColorSystem.h"
 #include "core/Database.h"
+#include "core/UserVarSystem.h"
 #include "entities/Actor.h"
 #include "entities/CombatSystem.h"
 #include "entities/GameServices.h"
@@ -20,9 +21,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -136,6 +140,83 @@ TEST_F(ClientEntityDrawGL, AMonsterHurtByTheHostShowsItsModelItsBarAtItsHealthAn
     int textBottom = barLeft[1] - 2;
     EXPECT_GT(ChangedPixels(placed, hit, at[0] - 30, textBottom - 40, at[0] + 30, textBottom), 15)
         << "no damage text over the monster";
+}
+
+// Far up the screen, where a wrong foreshortening of the ground is largest: a click low on a
+// monster's drawn body picks it, and a click where its feet were drawn walks the player to its
+// place. Each row is a place far from the player; the body is found by the pixels it changed.
+TEST_F(ClientEntityDrawGL, AClickFarUpTheScreenReachesWhatIsDrawnUnderIt)
+{
+    // The world alone, and no shadow widening the feet: only the monster changes the picture.
+    gUserVarSystem->SetStringByName("drawUI", "0");
+    gUserVarSystem->SetStringByName("r_shadows", "0");
+    Frames(2);
+    const WorldPos start = hostPlayer->position;
+    for (Vector2 offset : {Vector2{-180.0f, 180.0f}, Vector2{-240.0f, 70.0f}}) {
+        SCOPED_TRACE(offset.x);
+        hostPlayer->Warp(start);
+        Frames(6);
+        TargaImage bare = Screenshot();
+        monster = AddGoblin(offset);
+        ASSERT_NE(monster, nullptr);
+        monster->SetGridPosition(monster->position);
+        monster->SetMoveTarget(monster->position);
+        EntityClient* shown = MirrorOf(*monster);
+        ASSERT_NE(shown, nullptr);
+        Frames(2);
+        TargaImage placed = Screenshot();
+        // The changed pixels above the player's head: those round their middle column, in rows
+        // of more than one (a flicker of the ground elsewhere is not the monster), in interface
+        // units.
+        std::vector<std::array<int, 2>> changed;
+        for (int y = 30; y < 170; ++y)
+            for (int x = 40; x < 600; ++x)
+                if (ChangedPixels(bare, placed, x, y, x + 1, y + 1) == 1)
+                    changed.push_back({x, y});
+        ASSERT_GT(changed.size(), 150u) << "no pixels of the monster far up the screen";
+        std::vector<int> columns;
+        for (const auto& p : changed)
+            columns.push_back(p[0]);
+        std::nth_element(columns.begin(), columns.begin() + columns.size() / 2, columns.end());
+        int middle = columns[columns.size() / 2];
+        std::map<int, int> rows;
+        for (const auto& p : changed)
+            rows[p[1]] += std::abs(p[0] - middle) < 35 ? 1 : 0;
+        float top = 480.0f;
+        float bottom = 0.0f;
+        for (auto [row, inRow] : rows)
+            if (inRow > 1) {
+                float uiY = static_cast<float>(row + 2) * 480.0f / static_cast<float>(placed.GetHeight() + 2);
+                top = std::min(top, uiY);
+                bottom = std::max(bottom, uiY);
+            }
+        auto x = static_cast<int32_t>(std::lround(static_cast<float>(middle) * 640.0f /
+                                                  static_cast<float>(placed.GetWidth() + 2)));
+        ASSERT_GT(bottom - top, 30.0f);
+        ASSERT_LT(bottom - top, 80.0f) << "more than the monster changed";
+
+        // Low on its drawn body, clear of the feet, the click picks it.
+        ClickAtUi(x, static_cast<int32_t>(std::lround(top + (bottom - top) * 0.7f)));
+        EXPECT_EQ(Local()->GetInteractionTarget(), shown) << "the click missed the drawn monster";
+
+        // Taken away, and the player back where the picture was taken, the ground under its
+        // feet is walked to.
+        int32_t number = monster->entityNumber;
+        gGame->RemoveEntity(monster);
+        delete monster;
+        monster = nullptr;
+        hostPlayer->Warp(start);
+        Frames(6);
+        ASSERT_EQ(gGameClient->GetEntity(number), nullptr);
+        ASSERT_LT(Local()->GetPosition().Distance2D(start), 1.0f);
+        WorldPos spot = start.Offset(offset);
+        ClickAtUi(x, static_cast<int32_t>(std::lround(bottom)));
+        EXPECT_LT(Local()->GetMoveTarget().Distance2D(spot), 12.0f)
+            << "the click walks to " << Local()->GetMoveTarget().x - start.x << ", " << Local()->GetMoveTarget().y - start.y;
+        float before = hostPlayer->position.Distance2D(spot);
+        FramesUntil([&] { return hostPlayer->position.Distance2D(spot) < before - 60.0f; }, 60);
+        EXPECT_LT(hostPlayer->position.Distance2D(spot), before - 60.0f) << "the host's player does not walk there";
+    }
 }
 
 // The shadow under entities, the hover tints and the equipment glows are laid on the ground and

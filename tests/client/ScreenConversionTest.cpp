@@ -7,6 +7,7 @@
 #include "render/WorldView.h"
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -69,6 +70,20 @@ TEST(ScreenConversionMath, ScreenToWorldAfterWorldToScreenIsTheIdentityOnBothScr
     Vector2 up = ScreenConversion::ScreenToWorldOffset(320.0f, 140.0f, plain);
     EXPECT_LT(up.x, 0.0f);
     EXPECT_NEAR(up.x, -up.y, 0.001f);
+    // The world is drawn orthographically: seen along (-1, 1, -1), 100 units up the screen are
+    // 100 * 3^0.5 units of ground and a height of 100 shows (2 / 3)^0.5 * 100 long; looking
+    // straight down the ground shows whole and heights not at all.
+    for (auto [ratio, along, raised] : {std::tuple{ScreenView::kDefaultRatio, 122.474f, 81.650f}, {0.0f, 70.711f, 0.0f}}) {
+        ScreenView view;
+        view.ratio = ratio;
+        Vector2 ground = ScreenConversion::ScreenToWorldOffset(320.0f, 140.0f, view);
+        EXPECT_NEAR(ground.x, -along, 0.01f) << ratio;
+        EXPECT_NEAR(ground.y, along, 0.01f) << ratio;
+        Vector2 back = ScreenConversion::WorldToScreen(viewer.Offset(Vector2{-along, along}), viewer, true, view);
+        EXPECT_NEAR(back.y, 140.0f, 0.01f) << ratio;
+        Vector2 high = ScreenConversion::WorldToScreenRaised(viewer, viewer, 100.0f, view);
+        EXPECT_NEAR(high.y, 240.0f - raised, 0.01f) << ratio;
+    }
 }
 
 TEST(ScreenConversionMath, AnEntitysBoxSpansItsRadiusAcrossAndAtLeastTheLeastHeightUp)
@@ -84,7 +99,8 @@ TEST(ScreenConversionMath, AnEntitysBoxSpansItsRadiusAcrossAndAtLeastTheLeastHei
     ScreenBox box = ScreenConversion::GetEntityScreenBox(entity, viewer, view);
     EXPECT_FLOAT_EQ(box.x1, p.x - 20.0f);
     EXPECT_FLOAT_EQ(box.x2, p.x + 20.0f);
-    EXPECT_FLOAT_EQ(box.y1, p.y + 20.0f / view.ratio);
+    // The radius below the feet lies along the ground: 20 / 3^0.5 down the screen.
+    EXPECT_NEAR(box.y1, p.y + 11.547f, 0.001f);
     EXPECT_FLOAT_EQ(box.y2, p.y - ScreenConversion::kMinBoxHeight / 1.25f);
 }
 
