@@ -13,6 +13,7 @@
 #include "core/UserVarSystem.h"
 #include "rules/GameData.h"
 #include "rules/skills/SkillBase.h"
+#include "rules/skills/SkillDefinition.h"
 
 #include <algorithm>
 #include <utility>
@@ -508,7 +509,9 @@ int32_t UserProfile::FindCount(const std::vector<BestiaryCount>& list, std::stri
 int32_t UserProfile::GetUpgradeCost(const PlayerClient& player, int32_t tree, int32_t index) const
 {
     const SkillBase* skill = player.GetSkillList().FindSkill(tree, index);
-    if (!skill || !skill->definition)
+    // A skill whose level follows a stat ignores its upgrade count: a free upgrade of it was
+    // recorded and changed nothing.
+    if (!skill || !skill->definition || skill->definition->statReq != CharacterStat::None)
         return -1;
     return skill->GetCostForLevel(upgrades.Get(UserProfileSkillSlot(tree, index)));
 }

@@ -117,8 +117,8 @@ public:
     // One upgrade of the skill (tree, index) of the menus' display-only player, paid from the
     // unspent trophy points; runs "updateFakePlayer" and saves.
     void IncreaseSkill(PlayerClient& player, int32_t tree, int32_t index);
-    // The trophy points the next upgrade of the skill (tree, index) costs: 0 for a skill whose
-    // level follows a stat; -1 when the player has no such skill.
+    // The trophy points the next upgrade of the skill (tree, index) costs; -1 when the player has
+    // no such skill or its level follows a stat, which no upgrade raises.
     int32_t GetUpgradeCost(const PlayerClient& player, int32_t tree, int32_t index) const;
 
 private:

@@ -859,6 +859,9 @@ TEST_F(ShippedScreensSaveResume, TrophyPointsBuyALevelEveryNewCharacterStartsWit
     const auto* slot = dynamic_cast<const UISkillSlot*>(raise->parentWidget);
     ASSERT_NE(slot, nullptr);
     int32_t stat = slot->skillTree * 15 + slot->skillIndex + CharacterStat::Skill1;
+    // The full-screen page has nowhere to put a skill down: its skills are not picked up.
+    ClickOn(*slot);
+    EXPECT_EQ(gUISystem->dragWidget, nullptr) << "a trophy skill stuck to the cursor";
     ClickOn(*raise);
     EXPECT_EQ(profile->GetUpgrade(stat), 1);
     EXPECT_LT(profile->GetUpgrade(CharacterStat::SkillPointsLeft), 20);

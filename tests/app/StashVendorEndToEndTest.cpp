@@ -386,11 +386,18 @@ TEST_F(StashVendorEndToEnd, AGuardCaptainsEndlessStackShowsNoCountWhereAFiniteOn
 }
 
 // The gambler's window is titled for the gambler, and a wager's goods say they are unknown until
-// bought, magic or not.
+// bought, magic or not; what the player carries reads as it always does, in the window and after.
 TEST_F(StashVendorEndToEnd, TheGamblersWindowIsTitledForTheGamblerAndItsGoodsAreUnknown)
 {
     Vendor* gambler = GoBeside<Vendor>([](const Vendor& v) { return v.IsGambler(); });
     ASSERT_NE(gambler, nullptr) << "the town has a gambler";
+    Tap(SDL_SCANCODE_I);
+    ASSERT_TRUE(Shown("Inventory"));
+    PushMotion(kCarriedCell[0], kCarriedCell[1]);
+    Frames(2);
+    const std::string carried = ReadTooltip().text;
+    ASSERT_NE(carried.find("$$TooltipValue$$"), std::string::npos) << carried;
+    Tap(SDL_SCANCODE_I);
     ASSERT_TRUE(ClickUntilMode(gambler->entityNumber, 22));
     const char* menu = Shown("VendorMenu") ? "VendorMenu" : "VendorMenuWithQuests";
     ASSERT_TRUE(Shown(menu));
@@ -402,8 +409,39 @@ TEST_F(StashVendorEndToEnd, TheGamblersWindowIsTitledForTheGamblerAndItsGoodsAre
     EXPECT_TRUE(title->IsVisible());
     EXPECT_FALSE(traders->IsVisible()) << "the trader's title over the gambler's window";
     ASSERT_NE(gambler->GetStockItem(0), nullptr);
-    PushMotion(kGoodsCell[0], kGoodsCell[1]);
-    Frames(2);
-    std::string text = ReadTooltip().text;
-    EXPECT_NE(text.find("$$TooltipGambleUnknown$$"), std::string::npos) << text;
+    struct Case {
+        const int32_t* cell;
+        bool closed;
+        bool wager;
+    };
+    const Case cases[] = {{kGoodsCell, false, true}, {kCarriedCell, false, false}, {kCarriedCell, true, false}};
+    for (const Case& c : cases) {
+        if (c.closed && Shown(menu)) {
+            ClickOn(*gUISystem->FindWidgetByPath(std::string(menu) + "::Close"));
+            ASSERT_FALSE(Shown(menu));
+            ASSERT_TRUE(Shown("Inventory"));
+            ASSERT_EQ(UIItemSlot::GetCounterpart(), gGameClient->GetEntity(gambler->entityNumber))
+                << "the gambler is still the one dealt with";
+        }
+        PushMotion(c.cell[0], c.cell[1]);
+        Frames(2);
+        std::string text = ReadTooltip().text;
+        if (c.wager) {
+            EXPECT_NE(text.find("$$TooltipGambleUnknown$$"), std::string::npos) << text;
+            // Beside a wager the player's own worn item reads as its own, not as a wager.
+            std::string compared;
+            auto besideWorn = [&] {
+                return compared.find("$$CurrentlyEquipped$$") != std::string::npos &&
+                       compared.find("$$NoComparisonItem$$") == std::string::npos;
+            };
+            for (int32_t k = 0; k < 22 && !besideWorn(); ++k) {
+                PushMotion(kGoodsCell[0] + 46 * (k % 6), kGoodsCell[1] + 46 * (k / 6));
+                Frames(2);
+                compared = ReadTooltip().title;
+            }
+            ASSERT_TRUE(besideWorn()) << "no wager beside a worn item: " << compared;
+            EXPECT_EQ(compared.find("$$TooltipGambleUnknown$$"), std::string::npos) << compared;
+        } else
+            EXPECT_EQ(text, carried) << (c.closed ? "after the gambler's window" : "beside the gambler's window");
+    }
 }

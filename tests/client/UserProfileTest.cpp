@@ -462,15 +462,16 @@ TEST_F(UserProfileSkillUpgrades, TrophyPointsBuyUpgradesAtRisingPricesForTheFake
     EXPECT_EQ(profile.GetUpgrade(CharacterStat::SkillPointsLeft), 0);
     EXPECT_EQ(fakeUpdates, 2);
     profile.IncreaseSkill(fake, 0, 1);
-    EXPECT_EQ(profile.GetUpgrade(brace), 1) << "a skill that asks for a stat costs nothing";
+    EXPECT_EQ(profile.GetUpgrade(brace), 0) << "a skill whose level follows a stat has no upgrade to buy";
+    EXPECT_EQ(profile.GetUpgradeCost(fake, 0, 1), -1) << "so its button offers none";
     profile.IncreaseSkill(fake, 0, 2);
     profile.IncreaseSkill(*player, 0, 0);
-    EXPECT_EQ(fakeUpdates, 3) << "no skill there, and the player in the game buys nothing";
+    EXPECT_EQ(fakeUpdates, 2) << "no skill there, and the player in the game buys nothing";
 
     UserProfile loaded;
     ASSERT_TRUE(loaded.Load("Bob"));
     EXPECT_EQ(loaded.GetUpgrade(rally), 2);
-    EXPECT_EQ(loaded.GetUpgrade(brace), 1);
+    EXPECT_EQ(loaded.GetUpgrade(brace), 0);
     EXPECT_EQ(loaded.GetUpgrade(CharacterStat::SkillPointsLeft), 0);
 }
 

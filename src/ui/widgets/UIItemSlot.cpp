@@ -286,9 +286,11 @@ bool UIItemSlot::CounterpartFlag(const char* key)
     return counterpart && counterpart->HasRecordFlag(key);
 }
 
+// Only the gambler's own goods are a wager: the gambler stays the counterpart after its window
+// closes, and the carried items read as the gambler's goods until another trader was opened.
 bool UIItemSlot::IsGambleCase() const
 {
-    return CounterpartFlag("Gambler") && index != 22 && index != 23;
+    return vendorSlot && CounterpartFlag("Gambler") && index != 22 && index != 23;
 }
 
 bool UIItemSlot::TypeTakes(const ItemClient& item, int32_t type)

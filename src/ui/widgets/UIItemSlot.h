@@ -65,6 +65,7 @@ public:
     // The entity the player trades with; null for none.
     static EntityClient* GetCounterpart();
     static bool CounterpartFlag(const char* key);
+    // A gambler's offer, bought unseen at its gamble price; the buy-back cells are plain sales.
     bool IsGambleCase() const;
     // A "General" slot (every bag cell) takes any item; the others the items of their type.
     static bool TypeTakes(const ItemClient& item, int32_t type);

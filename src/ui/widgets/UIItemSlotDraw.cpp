@@ -234,8 +234,12 @@ bool UIItemSlot::GetHelpText(int32_t x, int32_t y, std::string& text, std::strin
     AppendCooldownLine(*item, text);
     // What the player (or the chosen recruit, or the chosen house post) has in its place, in the
     // box beside; an item already worn or standing in the house is its own comparison.
-    if (group != InventoryGroupIndex::Equipment && group != InventoryGroupIndex::House)
-        player->BuildEquippedComparison(item, options, title);
+    if (group != InventoryGroupIndex::Equipment && group != InventoryGroupIndex::House) {
+        // The worn item beside a wager is the player's own, never part of the gamble.
+        ItemTooltipOptions worn = options;
+        worn.gamble = false;
+        player->BuildEquippedComparison(item, worn, title);
+    }
     return true;
 }
 
