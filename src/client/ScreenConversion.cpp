@@ -98,7 +98,8 @@ Vector2 ScreenConversion::WorldToScreenRaised(const WorldPos& position, const Wo
                                               const ScreenView& view)
 {
     Vector2 point = WorldToScreen(position, viewer, true, view);
-    point.y -= height * view.HeightFactor();
+    // Heights are drawn zoomed like the ground: unzoomed, a tree's fade box fell short of its top.
+    point.y -= height * view.HeightFactor() / view.zoom;
     return point;
 }
 

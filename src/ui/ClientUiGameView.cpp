@@ -39,7 +39,8 @@ bool ClientUiGameView::GetEntityScreenPoint(int32_t number, float& x, float& y) 
     const EntityClient* entity = gGameClient ? gGameClient->GetEntity(number) : nullptr;
     if (!entity || entity->position.level < 0)
         return false;
-    Vector2 point = Client::WorldToScreen(entity->position, false);
+    // Where the world is drawn, zoom applied: unzoomed, a label stood off its item and over another.
+    Vector2 point = Client::GetTargetScreenInfo(entity->position);
     x = point.x;
     y = point.y;
     return true;

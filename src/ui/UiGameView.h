@@ -361,7 +361,8 @@ public:
     // The entities that pass the client's help test for things lying in the world (items to
     // take, chests, usable objects, gates), in entity-number order.
     virtual void GetHelpEntities(std::vector<int32_t>& out) const { out.clear(); }
-    // The entity's point on the 640 x 480 screen, unzoomed; false when it stands on no level.
+    // The entity's point on the 640 x 480 screen where the world is drawn; false when it stands on
+    // no level.
     virtual bool GetEntityScreenPoint(int32_t /*entity*/, float& /*x*/, float& /*y*/) const { return false; }
 
     // ---- What the interface asks of the client ----

@@ -1,17 +1,20 @@
-// ItemLabelsEndToEndTest -- the shipped game joined in local mode, offscreen: holding Alt frames a label over an item lying beside the player, and a left click on that label has the player pick the item up.
+// ItemLabelsEndToEndTest -- the shipped game joined in local mode, offscreen: holding Alt frames a label over an item lying beside the player, and a left click on that label has the player pick the item up; at every zoom a label stands over its thing where the world draws it.
 #include "app/OffscreenShots.h"
 
 #include "client/ScreenConversion.h"
 #include "client/EntityClient.h"
 #include "client/GameClient.h"
 #include "core/Database.h"
+#include "entities/Chest.h"
 #include "entities/Inventory.h"
 #include "entities/Item.h"
 #include "entities/ItemGround.h"
 #include "entities/Player.h"
+#include "server/Game.h"
 #include "ui/UISystem.h"
 #include "ui/widgets/UIHelp.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -93,6 +96,56 @@ TEST_F(ItemLabelsEndToEnd, AltShowsTheLabelOfAnItemOnTheGroundAndAClickOnItPicks
     for (int i = 0; i < 80 && !HostPlayer()->inventory->FindItem(dropped, bag, slot); ++i)
         Frame();
     EXPECT_TRUE(HostPlayer()->inventory->FindItem(dropped, bag, slot)) << "the knife is carried";
+}
+
+// A chest set down a step to the player's left, at the zooms the wheel sets, found by its drawn
+// pixels: its label stands over it as drawn, also when it is drawn near the screen's edge.
+TEST_F(ItemLabelsEndToEnd, ALabelStandsOverItsThingAsDrawnAtEveryZoom)
+{
+    ClearTheStage();
+    for (auto [zoom, step] : {std::pair{0.6f, 80.0f}, {1.4f, 110.0f}, {1.4f, 250.0f}}) {
+        SCOPED_TRACE(testing::Message() << zoom << " " << step);
+        for (int i = 0; i < 8 && std::fabs(ScreenConversion::CurrentView().zoom - zoom) > 0.05f; ++i)
+            ASSERT_NO_FATAL_FAILURE(WheelAt(320, 200, ScreenConversion::CurrentView().zoom > zoom));
+        ASSERT_NEAR(ScreenConversion::CurrentView().zoom, zoom, 0.01f) << "the wheel zooms";
+        TargaImage bare = Screenshot();
+        auto* chest = new Chest();
+        chest->SetEntry(gDatabase->FindEntryByName("Chest"));
+        chest->SetPosition(HostPlayer()->position.Offset(Vector2{-step, -step}));
+        ASSERT_NE(gGame->AddEntity(chest), -1);
+        Frames(4);
+        TargaImage shown = Screenshot();
+        // The middle of what changed left of the player's gate, clear of the message lines.
+        int found = 0;
+        float drawnX = 0.0f;
+        for (int y = 100; y < 340; ++y)
+            for (int x = 0; x < 230; ++x)
+                if (Changed(bare, shown, x, y, x + 1, y + 1) > 0) {
+                    ++found;
+                    drawnX += static_cast<float>(x);
+                }
+        ASSERT_GT(found, 100) << "the chest is drawn";
+        drawnX /= static_cast<float>(found);
+
+        Push(SDL_SCANCODE_LALT, true);
+        Frame();
+        UIHelp* labels = Labels();
+        ASSERT_NE(labels, nullptr);
+        // Centred over the 32-unit square anchored at the chest's place, held 5 units inside the
+        // screen's sides; the nearest of all labels.
+        float middle = drawnX + UIHelp::kLabelAnchorSide / 2.0f;
+        float nearest = 640.0f;
+        for (const UIHelp::PlacedBox& placed : labels->GetPlacedBoxes()) {
+            float width = placed.right - placed.left;
+            float left = std::clamp(middle - width / 2.0f, 5.0f, 635.0f - width);
+            nearest = std::min(nearest, std::fabs(placed.left - left));
+        }
+        EXPECT_LT(nearest, 8.0f) << "a label over the chest drawn about x = " << drawnX;
+        Push(SDL_SCANCODE_LALT, false);
+        gGame->RemoveEntity(chest);
+        delete chest;
+        Frames(2);
+    }
 }
 
 } // namespace

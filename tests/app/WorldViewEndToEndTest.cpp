@@ -16,9 +16,12 @@
 #include "entities/Player.h"
 #include "platform/SdlGraphicsSystem.h"
 #include "render/LightingSystem.h"
+#include "render/ModelRenderer.h"
 #include "render/OpenGLDevice.h"
 #include "render/Renderer.h"
 #include "resources/ResourceManager.h"
+#include "resources/models/AnimationResource.h"
+#include "resources/models/ModelResource.h"
 #include "render/TextEvents.h"
 #include "resources/fonts/ScreenText.h"
 #include "rules/GameData.h"
@@ -378,7 +381,8 @@ TEST_F(WorldViewEndToEnd, TheHeroWearsAPurpleTabardSeenNowhereBesideIt)
 }
 
 // A tree between the camera and the player (the camera stands off to +x, -y) fades while the
-// player stands behind it, and comes back when the player steps in front of it.
+// player stands behind it, and comes back when the player steps in front of it; zoomed in too,
+// where its crown alone covers a player farther back.
 TEST_F(WorldViewEndToEnd, ATreeInFrontOfThePlayerFadesAndOneBehindThePlayerDoesNot)
 {
     float tile = gGameData->GetTuning().tileSize;
@@ -410,12 +414,30 @@ TEST_F(WorldViewEndToEnd, ATreeInFrontOfThePlayerFadesAndOneBehindThePlayerDoesN
         return instance.opacity;
     };
     WorldPos cell{player.level, (static_cast<float>(treeX) + 0.5f) * tile, (static_cast<float>(treeY) + 0.5f) * tile};
-    HostPlayer()->Warp(cell.Offset(Vector2{-24.0f, 24.0f}));
-    Frames(12);
-    EXPECT_LT(opacity(), 0.6f) << "behind the tree, the tree fades";
-    HostPlayer()->Warp(cell.Offset(Vector2{24.0f, -24.0f}));
-    Frames(12);
-    EXPECT_FLOAT_EQ(opacity(), 1.0f) << "in front of the tree, it is whole again";
+    // Zoomed in, the player so far behind that only the tree's crown covers it: the line of sight
+    // through four fifths of the tree's height, from the back of its bounds, meets the ground there.
+    ResourceHandle model;
+    TileObjectInstance instance;
+    gWorld->GetTileDrawData(player.level, treeX, treeY, model, instance);
+    auto* tree = dynamic_cast<ModelResource*>(gResourceManager->Get(model.GetValue()));
+    ASSERT_NE(tree, nullptr);
+    const AnimationResource* bounds = ModelAnimationFile(*tree, 0);
+    ASSERT_NE(bounds, nullptr);
+    Vector3 low = bounds->GetFrameBoundsMin(0);
+    Vector3 high = bounds->GetFrameBoundsMax(0);
+    float crown = (high.y - low.x) * 0.5f + 0.8f * high.z * ScreenConversion::CurrentView().ratio / std::sqrt(2.0f);
+    for (auto [zoom, behind] : {std::pair{1.0f, 24.0f}, {0.6f, crown}}) {
+        SCOPED_TRACE(zoom);
+        for (int step = 0; step < 8 && ScreenConversion::CurrentView().zoom > zoom + 0.05f; ++step)
+            ASSERT_NO_FATAL_FAILURE(WheelAt(320, 200, true));
+        ASSERT_NEAR(ScreenConversion::CurrentView().zoom, zoom, 0.01f) << "the wheel zooms in";
+        HostPlayer()->Warp(cell.Offset(Vector2{-behind, behind}));
+        Frames(12);
+        EXPECT_LT(opacity(), 0.6f) << "behind the tree, the tree fades";
+        HostPlayer()->Warp(cell.Offset(Vector2{24.0f, -24.0f}));
+        Frames(12);
+        EXPECT_FLOAT_EQ(opacity(), 1.0f) << "in front of the tree, it is whole again";
+    }
 }
 
 // A use hint's icon rises at its place beside the player, as wide as the tuning says, over
