@@ -6,6 +6,7 @@
 #include "core/ColorSystem.h"
 #include "core/EngineEnums.h"
 #include "core/EnumTable.h"
+#include "core/LocSystem.h"
 #include "core/StringUtil.h"
 #include "core/UserVarSystem.h"
 #include "entities/Inventory.h"
@@ -189,6 +190,17 @@ TEST_F(WidgetTextsEndToEnd, TheCharacterSheetsTooltipsMeasureTheFiguresAgainstAM
     std::string vitality = Tooltip("Character::Vitality");
     EXPECT_NE(vitality.find("$$NextBonusSkill$$"), std::string::npos) << vitality;
     EXPECT_NE(vitality.find("$$SkillWardenToughness$$"), std::string::npos) << vitality;
+    // What each point of intelligence and spirit gives, by the warden's rates, reads as English.
+    HostPlayer()->stats.Set(CharacterStat::BaseIntelligence,
+                           gGameData->GetAttributeCap(CharacterStat::BaseIntelligence - CharacterStat::BaseStrength));
+    Frames(4);
+    std::string intelligence = gLocSystem->Translate(Tooltip("Character::Intelligence"));
+    std::string spirit = gLocSystem->Translate(Tooltip("Character::Spirit"));
+    EXPECT_NE(intelligence.find(" (maxed)"), std::string::npos) << "its base at the cap: " << intelligence;
+    EXPECT_NE(intelligence.find("% chance of a critical spell hit\n"), std::string::npos) << intelligence;
+    EXPECT_NE(intelligence.find(" Resolve regained each second\n"), std::string::npos) << intelligence;
+    EXPECT_NE(spirit.find(" Resolve regained each second\n"), std::string::npos) << spirit;
+    EXPECT_NE(spirit.find(" to elemental resistances\n"), std::string::npos) << spirit;
 }
 
 } // namespace

@@ -1,9 +1,19 @@
-// MenuLintTest -- the layout lint over the shipped game's "UI", and faults planted in a layout file of a copy of it, each found on its own line.
+// MenuLintTest -- the layout lint over the shipped game's "UI", and faults planted in a layout file of a copy of it, each found on its own line; and every text key the code and the shipped menus name, in English.
 #include "app/OffscreenGame.h"
+#include "core/EnumTable.h"
+#include "core/LocSystem.h"
+#include "rules/covenants/DiplomacyText.h"
 #include "ui/MenuLint.h"
+#include "ui/UIMenu.h"
 #include "ui/UISystem.h"
+#include "ui/widgets/UIStatBar.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +47,73 @@ std::string MenuLintJoin(const std::vector<std::string>& problems)
     for (const std::string& problem : problems)
         all += problem + "\n";
     return all;
+}
+
+// A "$$Key$$" or "$$Key~<" token.
+const std::regex kMenuLintToken(R"(\$\$(\w+)(?:\$\$|~<))");
+
+void MenuLintTakeKeys(const std::string& text, const std::regex& pattern, std::set<std::string>& keys)
+{
+    for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it)
+        for (size_t group = 1; group < it->size(); ++group)
+            if ((*it)[group].matched)
+                keys.insert((*it)[group]);
+}
+
+// The keys the code names as they stand: its tokens, and the key MakeLocToken or WriteLocToken
+// is handed as a literal (both literals of a choice between two). Comments are left out. A key
+// held in a variable or table, or joined from parts other than the families below, is not seen.
+std::set<std::string> MenuLintCodeKeys()
+{
+    const std::regex call(
+        R"re((?:MakeLocToken\(|WriteLocToken\([^,]+,[^,]+,)\s*(?:[^?;",]*\?\s*"(\w+)"\s*:\s*)?"(\w+)")re");
+    std::set<std::string> keys;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(EMBERLODE_SOURCE_DIR)) {
+        std::ifstream in(file.path());
+        for (std::string line; std::getline(in, line);) {
+            line.resize(std::min(line.size(), line.find("//")));
+            MenuLintTakeKeys(line, kMenuLintToken, keys);
+            MenuLintTakeKeys(line, call, keys);
+        }
+    }
+    return keys;
+}
+
+// The keys the code builds from each name of a value list, and those the shipped menus name
+// without a token: a stat widget's tooltip heads its lines with its stat's name.
+std::set<std::string> MenuLintComposedKeys()
+{
+    struct Family {
+        const char* prefix;
+        const char* table;
+        const char* suffix;
+    };
+    constexpr Family kFamilies[] = {{"NpcType", "NpcType", ""},          {"ItemType", "ItemType", ""},
+                                    {"", "DamageType", ""},              {"", "WorldDifficultyLevel", "Diff"},
+                                    {"", "ItemSlotType", "ItemSlot"},    {"", "ItemSlotType", "OnlyHold"}};
+    std::set<std::string> keys;
+    for (const Family& family : kFamilies) {
+        const EnumTable* table = EnumTable::Find(family.table);
+        EXPECT_NE(table, nullptr) << family.table;
+        for (int32_t value = 0; table && value < table->GetCount(); ++value)
+            keys.insert(family.prefix + table->GetName(value) + family.suffix);
+    }
+    std::string built;
+    const EnumTable* treaties = EnumTable::Find("CovenantTreaty");
+    const EnumTable* routes = EnumTable::Find("TradeRouteType");
+    EXPECT_TRUE(treaties && routes);
+    for (int32_t value = 0; treaties && value < treaties->GetCount(); ++value)
+        built += DiplomacyText::Treaty(value);
+    for (int32_t value = 0; routes && value < routes->GetCount(); ++value)
+        built += DiplomacyText::TradeRoute(value);
+    for (float relation = 0.0f; relation <= 100.0f; relation += DiplomacyText::kRelationBandWidth)
+        built += DiplomacyText::MoodDescription(relation);
+    MenuLintTakeKeys(built, kMenuLintToken, keys);
+    for (const UIMenu* menu : gUISystem->GetMenus())
+        for (const UIWidget* widget : menu->GetWidgets())
+            if (auto* stat = dynamic_cast<const UIStatValue*>(widget); stat && !dynamic_cast<const UIStatBar*>(stat))
+                keys.insert(stat->statName);
+    return keys;
 }
 
 // Named as the suite is; the lint itself is ::MenuLint.
@@ -86,6 +163,21 @@ TEST_F(MenuLint, AMenusOwnCommandsAreKnownAndAnyOtherNameIsFound)
     ASSERT_TRUE(app.StartUp());
     std::vector<std::string> problems = ::MenuLint::CheckShippedMenus();
     EXPECT_EQ(problems, std::vector<std::string>{"UI/zzowncommands.mnu line 5: menuCommand forgetUserVars is no menu command"});
+}
+
+TEST_F(MenuLint, EveryTextKeyTheCodeAndTheMenusNameHasAnEnglishText)
+{
+    if (!std::getenv("EMBERLODE_GAME_DIR"))
+        GTEST_SKIP() << "EMBERLODE_GAME_DIR not set";
+    ASSERT_TRUE(app.StartUp());
+    std::set<std::string> keys = MenuLintCodeKeys();
+    ASSERT_GT(keys.size(), 500u) << "the sources are read";
+    keys.merge(MenuLintComposedKeys());
+    std::string missing;
+    for (const std::string& key : keys)
+        if (!gLocSystem->HasText(key))
+            missing += key + "\n";
+    EXPECT_EQ(missing, "");
 }
 
 } // namespace

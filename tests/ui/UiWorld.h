@@ -12,6 +12,7 @@
 #include "core/system/InputSystem.h"
 #include "core/system/TimerSystem.h"
 #include "platform/PosixFileSystem.h"
+#include "rules/GameData.h"
 #include "support/LogLines.h"
 #include "support/ShippedGame.h"
 #include "support/TempFolder.h"
@@ -79,6 +80,13 @@ public:
     bool IsEquipmentFilled(int32_t location) const override { return equipped.count(location) != 0; }
     int32_t GetInteractionMode() const override { return interactionMode; }
     int32_t GetClassIndex() const override { return classIndex; }
+    // An entity with a class is of the class classIndex names.
+    const CharacterClass* GetEntityClass(int32_t number) const override
+    {
+        auto found = entities.find(number);
+        bool classed = found != entities.end() && found->second.hasClass;
+        return classed && gGameData ? gGameData->GetCharacterClass(classIndex) : nullptr;
+    }
     int32_t GetPlayerEntityNumber() const override { return playerEntity; }
     int32_t GetSelectedEntityNumber() const override { return selectedEntity; }
     int32_t GetPartyMember(int32_t n) const override

@@ -177,7 +177,7 @@ bool UIStatValue::IsDecreased() const
 
 bool UIStatValue::IsBaseMaxed() const
 {
-    if (!IsPlayerAttribute() || gUISystem->GetGameView().GetClassIndex() < 0 || !gGameData)
+    if (!IsPlayerAttribute() || !gUISystem->GetGameView().GetEntityClass(GetEntityNumber()) || !gGameData)
         return false;
     // A cap of 0 is the game data's "no cap".
     int32_t cap = gGameData->GetAttributeCap(statIndex - kStatValueFirstAttribute);
@@ -305,8 +305,8 @@ std::string UIStatValue::BuildAttributeLines(const CharacterClass& rates, int32_
 std::string UIStatValue::BuildTooltip() const
 {
     std::string tooltip = "$$" + statName + "$$\n" + BuildValueText(false);
-    const CharacterClass* rates =
-        gGameData && gUISystem ? gGameData->GetCharacterClass(gUISystem->GetGameView().GetClassIndex()) : nullptr;
+    // The rates are those of the class of the entity shown, as the client knows it.
+    const CharacterClass* rates = gUISystem ? gUISystem->GetGameView().GetEntityClass(GetEntityNumber()) : nullptr;
     if (statType == StatType::Normal) {
         std::string header = highlightText.empty() ? "$$" + statName + "$$\n\n" : highlightText + "\n\n";
         if (statIndex == kStatValuePower && rates) {
