@@ -397,7 +397,6 @@ TEST_F(QuestThievesRecruits, AStoryQuestsFoundItemCountsOnceAndPutsItsEffectOnTh
     ASSERT_TRUE(player->IsAlive());
     Quest* relic = Make("Relic");
     ASSERT_NE(relic, nullptr);
-    relic->count = 3;
     EntityQuest* copy = player->AcceptQuest(relic->questId);
     ASSERT_NE(copy, nullptr);
     copy->count = 3;
