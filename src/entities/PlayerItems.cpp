@@ -14,8 +14,10 @@
 #include "rules/CharacterClass.h"
 #include "rules/GameData.h"
 #include "rules/GameSystemTuning.h"
+#include "rules/RulesEnums.h"
 #include "rules/items/ItemDefinition.h"
 #include "rules/items/ItemFormulas.h"
+#include "rules/quests/QuestDefinition.h"
 #include "rules/skills/SkillBase.h"
 #include "rules/skills/SkillDefinition.h"
 #include "rules/skills/SkillTree.h"
@@ -96,6 +98,10 @@ bool Player::PickUpItem(int32_t entityNumber)
     auto* ground = dynamic_cast<ItemGround*>(gGameServices ? gGameServices->GetEntity(entityNumber) : nullptr);
     if (!IsAlive() || !ground || !ground->CanBePickedUp() || !ground->GetItem())
         return false;
+    // Taken before anything is paid: what is only counted lies here until the next step, and a
+    // second request meanwhile (the same player's or another's) must find nothing to take. A
+    // taken item's going is no expiry either, so it makes no disappear sound.
+    ground->beingPickedUp = true;
     Item& item = *ground->GetItem();
     const ItemDefinition* definition = item.GetDefinition();
     bool questItem = PlayerItemsIsEntryType(item, DatabaseEntryType::QuestItem);
@@ -121,6 +127,7 @@ bool Player::PickUpItem(int32_t entityNumber)
         taken = TakeIntoBags(ground);
     }
     if (!taken) {
+        ground->beingPickedUp = false;
         SendMessage(questItem ? "$$AlreadyHaveAllWeNeed$$" : "$$NoRoomInInventory$$", kPlayerItemRefusalKind);
         return false;
     }
@@ -142,6 +149,8 @@ bool Player::OfferQuestItem(const Item& item)
             continue;
         if (quest->progress < quest->count)
             ++quest->progress;
+        if (quest->type == QuestType::StoryVarrowFindItem && quest->definition && quest->definition->statusEffect)
+            AddStatusEffect(quest->definition->statusEffect, this, 1);
         return true;
     }
     return false;

@@ -217,6 +217,10 @@ Satchel
     ItemType Bag
     BagSize 2
 }
+Coins
+{
+    Type Money
+}
 Amulet
 {
     Type Item

@@ -170,6 +170,29 @@ TEST_F(ServerCommandsItems, AnItemsPickupTextIsToldWhenItIsTakenAndOnlyThen)
     EXPECT_EQ(told(), 1) << "the keepsake's text, once; the pebble has none";
 }
 
+// A coin pile is only counted, and lies where it was until the next step lets it go: asked for
+// again before then, by the same player or by another beside it, it pays nothing more.
+TEST_F(ServerCommandsItems, APileAskedForTwiceBeforeAStepIsPaidOnce)
+{
+    auto* other = Spawn<Player>(110.0f, 100.0f);
+    other->SetUpNew(0);
+    other->stats.Set(CharacterStat::Money, 0);
+    auto coins = std::make_unique<Item>();
+    coins->SetEntryByName("Coins");
+    coins->money = 50;
+    ItemGround* pile = ItemGround::Drop(player->position, coins, true, false, false);
+    ASSERT_NE(pile, nullptr);
+    int32_t number = pile->entityNumber;
+    std::string line = "pickupEntity " + std::to_string(number);
+    Run(line);
+    Run(line);
+    commands.Execute(line, other);
+    EXPECT_EQ(Money(), 50);
+    EXPECT_EQ(other->stats.Get(CharacterStat::Money), 0);
+    game->Update(0.05f);
+    EXPECT_EQ(game->GetEntity(number), nullptr) << "gone at the step";
+}
+
 TEST_F(ServerCommandsItems, ABagIsDroppedOnlyWhenEmpty)
 {
     ItemBase* satchel = Put("Satchel", InventoryGroupIndex::Main, 1);

@@ -1,4 +1,4 @@
-// QuestThievesTest -- thieves, recruits, quest items laid on a level and the plague's saved victims.
+// QuestThievesTest -- thieves, recruits, quest items laid on a level or found for a story quest, and the plague's saved victims.
 #include "server/quests/QuestKindWorld.h"
 
 #include "core/CommandSystem.h"
@@ -47,6 +47,19 @@ Totems
     Type Quest
     QuestType MonsterQuestItem
     DuplicatesAllowed 1
+}
+Relic
+{
+    Type Quest
+    QuestType StoryVarrowFindItem
+    DefaultItem LedgerPage
+    StatusEffect StatusEffectRelicWard
+    DuplicatesAllowed 1
+}
+StatusEffectRelicWard
+{
+    Type StatusEffect
+    Forever 1
 }
 ArchetypeTotemBearer
 {
@@ -372,6 +385,33 @@ TEST_F(QuestThievesRecruits, PickedUpQuestItemsCountUntilTheQuestHasEnough)
         EXPECT_EQ(CountLinesWith("$$AlreadyHaveAllWeNeed$$"), i < 2 ? 0 : 1) << i;
     }
     EXPECT_NE(dropped[2]->GetItem(), nullptr) << "the third still lies there";
+}
+
+// The found item of a story quest puts the quest's effect on its finder as it is counted. Asked
+// for twice before the step takes it away, it counts and wards once.
+TEST_F(QuestThievesRecruits, AStoryQuestsFoundItemCountsOnceAndPutsItsEffectOnTheFinder)
+{
+    CommandSystem commands;
+    ServerCommands::Register(commands);
+    player->SetUpNew(gameData.FindCharacterClassIndex("ClassPorter"));
+    ASSERT_TRUE(player->IsAlive());
+    Quest* relic = Make("Relic");
+    ASSERT_NE(relic, nullptr);
+    EntityQuest* copy = player->AcceptQuest(relic->questId);
+    ASSERT_NE(copy, nullptr);
+    copy->count = 3;
+    auto page = std::make_unique<Item>();
+    page->SetEntryByName("LedgerPage");
+    ItemGround* ground = ItemGround::Drop(player->position, page, true, false, false);
+    ASSERT_NE(ground, nullptr);
+    const std::string line = "pickupEntity " + std::to_string(ground->entityNumber);
+    commands.Execute(line, player);
+    commands.Execute(line, player);
+    EXPECT_EQ(copy->progress, 1);
+    const DatabaseEntry* ward = database.FindEntryByName("StatusEffectRelicWard");
+    ASSERT_NE(ward, nullptr);
+    EXPECT_TRUE(player->HasStatusEffect(ward->GetId()));
+    EXPECT_EQ(player->GetStatusEffects().size(), 1u);
 }
 
 TEST_F(QuestThievesRecruits, RivalHousesCopyARecruitQuestAndForgetItOnceSolved)
