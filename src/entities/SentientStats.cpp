@@ -165,7 +165,7 @@ int32_t Sentient::ComputeAttackSpeed() const
         return kSentientNoWeaponAttackSpeed;
     // Seconds per attack, shortened by the affixes' share: the same quickness the power gain of a hit uses.
     float seconds = weapon->GetEntry()->GetFloat("Speed", 0.0f);
-    return static_cast<int32_t>(std::floor((seconds - weapon->GetWeaponSpeedBonus() * seconds) * 1000.0f));
+    return SaturatingInt(std::floor((seconds - weapon->GetWeaponSpeedBonus() * seconds) * 1000.0f));
 }
 
 bool Sentient::IsStatModifiable(int32_t stat, int32_t pass) const
