@@ -478,12 +478,9 @@ int32_t ActorCovenant::GetMoney() const
 
 void ActorCovenant::AddMoney(int32_t amount)
 {
-    auto* leader = dynamic_cast<Sentient*>(GetLeader());
-    if (!leader)
-        return;
-    int64_t total = static_cast<int64_t>(leader->stats.Get(CharacterStat::Money)) + amount;
-    int64_t cap = std::max(0, ActorCovenantTuning().maxMoney);
-    leader->stats.Set(CharacterStat::Money, static_cast<int32_t>(std::clamp<int64_t>(total, 0, cap)));
+    // The money is the leader's own; with the leader away there is no purse to add to.
+    if (auto* leader = dynamic_cast<Sentient*>(GetLeader()))
+        leader->AddMoney(amount);
 }
 
 void ActorCovenant::SellItem(const ItemBase& item)

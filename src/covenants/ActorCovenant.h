@@ -231,7 +231,7 @@ public:
     bool StoreItem(std::unique_ptr<ItemBase> item);
     // The leader's money (character stat 96), 0 without a leader.
     int32_t GetMoney() const;
-    // Adds to the leader's money within "MaxMoney".
+    // Adds to the leader's money by the leader's own rule; nothing without a leader in the world.
     void AddMoney(int32_t amount);
 
     // ---- Guards --------------------------------------------------------------------------------

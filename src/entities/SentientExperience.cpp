@@ -15,6 +15,7 @@ namespace {
 
 constexpr float kSentientLevelUpEffectSeconds = 2.0f;
 constexpr const char* kSentientLevelUpTag = "tag_helmet";
+constexpr double kSentientLevelGainNudge = 1e-4;
 
 int32_t SentientClampToInt(int64_t value)
 {
@@ -111,9 +112,17 @@ void Sentient::ApplyLevelGains()
 {
     if (!characterClass || !gGameData)
         return;
+    // A fractional gain adds up over the levels (0.5 a level is 1 every second level): each level
+    // adds what the gain times the level has reached beyond the last, so a whole gain is added
+    // whole. The nudge keeps a gain read as 0.7 from reaching only 6.9999999 at level 10.
+    double level = stats.Get(CharacterStat::Level);
     for (int32_t i = 0; i < kAttributeCount; ++i) {
         int32_t stat = CharacterStat::BaseStrength + i;
-        int32_t gain = static_cast<int32_t>(characterClass->attributePerLevel[static_cast<size_t>(i)]);
+        double perLevel = characterClass->attributePerLevel[static_cast<size_t>(i)];
+        double reached = std::floor(perLevel * level + kSentientLevelGainNudge);
+        double before = std::floor(perLevel * (level - 1.0) + kSentientLevelGainNudge);
+        auto gain = static_cast<int32_t>(std::clamp(reached - before, double{std::numeric_limits<int32_t>::min()},
+                                                    double{std::numeric_limits<int32_t>::max()}));
         stats.AddCapped(stat, gain, gGameData->GetAttributeCap(stat));
     }
 }

@@ -105,6 +105,12 @@ TEST_F(CovenantSetUp, WithoutALeaderThereIsNoMoney)
     EXPECT_EQ(CountItems(rival, InventoryGroupIndex::House), 1);
 }
 
+TEST_F(CovenantSetUp, AMaxMoneyOfZeroIsNoCapOnTheStartingMoney)
+{
+    LoadRivalRecords("", "MaxMoney 0\n");
+    EXPECT_EQ(SetUpRival(5).GetMoney(), 350);
+}
+
 TEST_F(CovenantSetUp, TimersTakeTheirSpreadsAndOneWithoutLengthStaysStoppedAndIsNamed)
 {
     ActorCovenant& rival = SetUpRival(1);

@@ -113,14 +113,14 @@ Trinket
         gWorld = nullptr;
     }
 
-    // The actor, covenant and rival records with the rivals' tuning and the extra tuning lines, and the
-    // extra records. A reload frees the old monster types, so the host's recruit type is taken again
-    // from the new ones.
+    // The actor, covenant and rival records with the extra tuning lines and the rivals' tuning (the
+    // extra lines first, as the first line of a key is the one read), and the extra records. A
+    // reload frees the old monster types, so the host's recruit type is taken again from the new ones.
     void LoadRivalRecords(const std::string& extra, const std::string& tuning = "")
     {
         std::string records = kActorRecords;
         const std::string head = "GameSystem\n{\n";
-        records.insert(records.find(head) + head.size(), kRivalTuning + tuning);
+        records.insert(records.find(head) + head.size(), tuning + kRivalTuning);
         LoadRecords(records + kCovenantRecords + kRivalRecords + extra);
         host.recruitType = Type("MonsterTester");
     }

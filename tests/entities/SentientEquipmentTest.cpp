@@ -30,6 +30,17 @@ Greatsword
     Type Item
     ItemType HandBoth
 }
+Rapier
+{
+    Type Item
+    ItemType HandPrimary
+    Speed 1.25
+}
+Hasty
+{
+    Type MagicModifier
+    WeaponSpeed 0.5
+}
 Buckler
 {
     Type Item
@@ -238,6 +249,17 @@ TEST_F(SentientEquipment, EmptyOrShortEquipmentBagShowsNothing)
     std::memcpy(words.data(), buffer.Data(), buffer.Size());
     EXPECT_EQ(words, std::vector<int32_t>(10, -1));
     EXPECT_EQ(fighter->GetStat(CharacterStat::AttackSpeed), 1500);
+}
+
+TEST_F(SentientEquipment, AttackSpeedIsTheWeaponsSpeedLessItsAffixesShare)
+{
+    Put("Rapier", InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
+    fighter->RecalculateStats(false);
+    EXPECT_EQ(fighter->GetStat(CharacterStat::AttackSpeed), 1250);
+    Item* rapier = fighter->GetItem(InventoryGroupIndex::Equipment, EquipedLocation::HandPrimary);
+    ASSERT_TRUE(rapier->AddAffix(gameData.GetItemRecords().FindMagicModifier("Hasty"), 0.5f));
+    fighter->RecalculateStats(false);
+    EXPECT_EQ(fighter->GetStat(CharacterStat::AttackSpeed), 625) << "1.25 - 0.5 x 1.25 seconds";
 }
 
 TEST_F(SentientEquipment, MeleeReachIsUnderTwoCellsBetweenBodies)

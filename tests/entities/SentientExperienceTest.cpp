@@ -12,7 +12,9 @@ class SentientExperience : public SentientWorld {
 protected:
     void SetUp() override
     {
-        LoadTester();
+        // Class 2 gains fractions a level, one of them a loss.
+        LoadRecords(std::string(kRecords) + "ClassWarden\n{\n Type Class\n StrengthPerLevel -0.5\n DexterityPerLevel 1\n"
+                                            " IntelligencePerLevel 0.5\n SpiritPerLevel 0.7\n}\n");
         hero = MakeTester(0, 10, 10, 10, 10, 10);
     }
 
@@ -60,6 +62,15 @@ TEST_F(SentientExperience, ALargeGainRaisesSeveralLevels)
     EXPECT_EQ(hero->GetStat(CharacterStat::BaseStrength), 12) << "capped by MaxBaseStrength 12";
     EXPECT_EQ(hero->GetStat(CharacterStat::BaseDexterity), 13) << "no cap";
     EXPECT_EQ(hero->health, hero->maxHealth);
+
+    // Fractions add up over the levels, taken whole as they pass: from level 1 to 10, -0.5 a
+    // level loses floor(-5) - floor(-0.5), 0.5 gains 5 - 0 and 0.7 gains 7 - 0.
+    Sentient* warden = MakeTester(2, 10, 10, 10, 10, 10);
+    warden->GainExperience(1, 0, 90.0f);
+    ASSERT_EQ(warden->GetStat(CharacterStat::Level), 10);
+    const int32_t attributes[] = {6, 19, 10, 15, 17};
+    for (int32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(warden->GetStat(CharacterStat::BaseStrength + i), attributes[i]) << i;
 }
 
 TEST_F(SentientExperience, DebtHalvesThePartThatPaysIt)
