@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/items/ItemBase.h"
 #include "rules/covenants/OfferAnswers.h"
 
 #include <algorithm>

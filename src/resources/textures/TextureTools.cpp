@@ -304,12 +304,9 @@ bool TextureTools::CompressTestTexture()
         DebugSystem::Print(kPrintError, "Couldn't find %s\n", kCompressSource);
         return false;
     }
-    std::vector<uint8_t> bytes(file.Data(), file.Data() + file.Size());
-    TargaImage image;
-    if (!image.Parse(bytes.data(), bytes.size(), kCompressSource))
-        return false;
     TextureRtx texture;
-    texture.SetSource(image.GetPixels(), image.GetWidth(), image.GetHeight(), image.GetBytesPerPixel());
+    if (!texture.DecodeTarga(file.Data(), file.Size(), kCompressSource))
+        return false;
     PrepareChain(texture);
     TextureCtx compressed;
     std::string target = ReplaceExtension(kCompressSource, "ctx");
