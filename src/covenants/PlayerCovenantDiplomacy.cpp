@@ -11,6 +11,7 @@
 #include "entities/Player.h"
 #include "rules/GameData.h"
 #include "rules/RulesEnums.h"
+#include "rules/items/ItemBase.h"
 #include "rules/covenants/OfferAnswers.h"
 
 #include <algorithm>
@@ -85,8 +86,13 @@ void PlayerCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
     ListOfferedGoods(from, offer, lines);
     // Heard whole or not at all: the terms without the names of the goods, or the names without
     // the terms, would be a different deal. Its maker is told: its window went on listening.
-    if (!gGameServices->QueueClientCommandsFor(leader->entityNumber, lines))
-        from.OnOfferResult(*this, kAnswerOfferNotHeard);
+    // Only a maker whose own request this is: a peace proposal a deal makes in a third
+    // covenant's name was never that covenant's offer.
+    if (!gGameServices->QueueClientCommandsFor(leader->entityNumber, lines)) {
+        const Entity* maker = from.GetPlayer();
+        if (maker && maker->entityNumber == gGameServices->GetRequestPlayer())
+            from.OnOfferResult(*this, kAnswerOfferNotHeard);
+    }
 }
 
 // The client mirrors no other covenant's goods: an offer naming only a place in them showed the

@@ -179,6 +179,8 @@ public:
             QueueClientCommandFor(playerNumber, line);
         return true;
     }
+    // The number of the player whose client's requests are running; -1 between them.
+    virtual int32_t GetRequestPlayer() const { return -1; }
     // "msg %d \"%s\"" with the kind and the text. A '"' of the text would end the client's
     // quoted argument and a line break its line: they go as an apostrophe and a blank.
     void SendMessage(std::string_view text, int32_t kind);

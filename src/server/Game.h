@@ -651,6 +651,7 @@ public:
     // past it when they are the first such lines the requests make in the frame and their
     // player has heard no others past a room this frame (charged all the same); else none go.
     bool QueueClientCommandsFor(int32_t playerNumber, const std::vector<std::string>& lines) override;
+    int32_t GetRequestPlayer() const override { return requestPlayer; }
     // While a client's requests run, what they add to the other clients' updates is held to the
     // room given (bytes: a line its length and one, a sound its record): a line for every client
     // past it goes to the requesting player alone; a line for another player, or a sound, past

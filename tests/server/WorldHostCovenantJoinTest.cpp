@@ -1338,4 +1338,21 @@ TEST_F(WorldHostFloods, AFloodFromOneClientLeavesTheOthersKillsAndDamageInAnUpda
     EXPECT_EQ(CountHolding(heard, "offerItem " + std::to_string(one->covenantIndex)), TradeOfferEntry::kMaxEntries);
     EXPECT_EQ(CountHolding(UpdateLines(first), notHeard), 0);
     EXPECT_EQ(CountHolding(UpdateLines(third), notHeard), 1);
+
+    // A deal of One's and Two's in which One proposes peace to Three: the peace offer in Three's
+    // name reaches One past the room of Two's flood. Two, whose flood it was, is told of its own
+    // offers not heard; Three offered nothing and hears nothing of it.
+    std::string ones = std::to_string(one->covenantIndex);
+    std::string joint = std::to_string(TradeOfferAction::ProposePeace | (three->covenantIndex << 16));
+    SendUpdate(first, UpdateAt(one->position, {"offer 2 " + std::to_string(two->covenantIndex) + " 0 11 " + joint}));
+    Frame(0);
+    for (TestClient* client : {&first, &second, &third})
+        client->ReceiveAll();
+    std::vector<std::string> floodThenAccept(NetMessages::kMaxClientLines - 1, "offer 0 " + ones + " 0 6 1");
+    floodThenAccept.push_back("acceptOffer 2 " + ones + " 0 11 " + joint);
+    SendUpdate(second, UpdateAt(two->position, floodThenAccept));
+    Frame(0);
+    EXPECT_EQ(CountHolding(UpdateLines(first), "offerToPlayer 0 " + std::to_string(three->covenantIndex)), 0);
+    EXPECT_GT(CountHolding(UpdateLines(second), StringFormat("dipRes %d %s", kAnswerOfferNotHeard, ones.c_str())), 0);
+    EXPECT_EQ(CountHolding(UpdateLines(third), "dipRes"), 0);
 }

@@ -40,11 +40,14 @@ PixelFormat RtxRawFormat(int32_t bytesPerPixel)
 bool TextureRtx::LoadTarga(std::string_view path)
 {
     FileBuffer file = gFileSystem->LoadWholeFile(path);
-    if (!file.IsValid())
-        return false;
-    fileBytes.assign(file.Data(), file.Data() + file.Size());
+    return file.IsValid() && DecodeTarga(file.Data(), file.Size(), path);
+}
+
+bool TextureRtx::DecodeTarga(const uint8_t* bytes, size_t byteCount, std::string_view name)
+{
+    fileBytes.assign(bytes, bytes + byteCount);
     TargaImage image;
-    if (!image.Parse(fileBytes.data(), fileBytes.size(), path))
+    if (!image.Parse(fileBytes.data(), fileBytes.size(), name))
         return false;
     header = image.GetHeader();
     SetSource(image.GetPixels(), image.GetWidth(), image.GetHeight(), image.GetBytesPerPixel());

@@ -15,6 +15,8 @@ public:
     // file order (blue first) until SwapRedBlue. False, with the Targa checks' messages, when
     // the file is missing or not one the game reads.
     bool LoadTarga(std::string_view path);
+    // The same from bytes already read, named in messages as name.
+    bool DecodeTarga(const uint8_t* bytes, size_t byteCount, std::string_view name);
     // Takes a copy of width x height pixels of bytesPerPixel (3 or 4) as the source.
     void SetSource(const uint8_t* pixels, int32_t width, int32_t height, int32_t bytesPerPixel);
     // Reads the ".rtx" of the path (its extension replaced); the chain is the file's.

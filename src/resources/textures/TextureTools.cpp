@@ -295,15 +295,19 @@ void TextureTools::BuildTgaFiles()
     }
 }
 
+// The two single-texture commands work on the copy being edited on disk, never on a packed
+// copy that a mounted archive would otherwise hand out in its place.
 bool TextureTools::CompressTestTexture()
 {
-    if (!gFileSystem->FileExists(kCompressSource)) {
+    FileBuffer file = gFileSystem->ReadDiskFile(kCompressSource);
+    if (!file.IsValid()) {
         DebugSystem::Print(kPrintError, "Couldn't find %s\n", kCompressSource);
         return false;
     }
     TextureRtx texture;
-    if (!LoadTargaChain(kCompressSource, texture))
+    if (!texture.DecodeTarga(file.Data(), file.Size(), kCompressSource))
         return false;
+    PrepareChain(texture);
     TextureCtx compressed;
     std::string target = ReplaceExtension(kCompressSource, "ctx");
     return compressed.Compress(texture.GetChain(), texture.GetWidth(), texture.GetHeight(), texture.GetLevelCount(),
@@ -312,12 +316,13 @@ bool TextureTools::CompressTestTexture()
 
 bool TextureTools::UncompressTestTexture()
 {
-    if (!gFileSystem->FileExists(kUncompressSource)) {
+    FileBuffer file = gFileSystem->ReadDiskFile(kUncompressSource);
+    if (!file.IsValid()) {
         DebugSystem::Print(kPrintError, "Couldn't find %s\n", kUncompressSource);
         return false;
     }
     TextureCtx compressed;
-    if (!compressed.Load(kUncompressSource))
+    if (!compressed.Decode(file.Data(), file.Size(), kUncompressSource))
         return false;
     return WriteTga(compressed.GetWidth(), compressed.GetHeight(), compressed.GetBytesPerPixel(),
                     compressed.GetChain().data(), kUncompressTarget);

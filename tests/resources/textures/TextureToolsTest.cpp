@@ -4,6 +4,7 @@
 #include "resources/textures/TextureRtx.h"
 #include "resources/textures/TextureTools.h"
 #include "resources/textures/TextureWorld.h"
+#include "support/ZipWriter.h"
 
 class TextureToolsWorld : public TextureWorld {
 protected:
@@ -151,6 +152,29 @@ TEST_F(TextureToolsWorld, SingleTextureCommandsUseTheirFixedFiles)
     ASSERT_TRUE(Execute("uncompressTexture"));
     std::vector<uint8_t> tga = ReadUser(TextureTools::kUncompressTarget);
     EXPECT_EQ(tga.size(), 18u + 16u * 16u * 3u);
+}
+
+TEST_F(TextureToolsWorld, SingleTextureCommandsTakeTheDiskCopyOverAnArchivedOne)
+{
+    // A packed copy of each source, 8 x 8; the copies on disk are 16 x 16, in the working
+    // folder, which an ordinary read tries only after the archives.
+    TextureRtx packed;
+    packed.SetSource(PatternPixels(8, 8, 3).data(), 8, 8, 3);
+    packed.BuildMipChain();
+    std::vector<uint8_t> packedCtx = TextureCtx::Encode(packed.GetChain(), 8, 8, 4, 3, DxtMode::kDxt1);
+    ASSERT_TRUE(WriteZip((folder.Path() / "assets001.zip").string(),
+                         {{TextureTools::kCompressSource, AsText(MakeTarga(8, 8, 24, PatternPixels(8, 8, 3)))},
+                          {TextureTools::kUncompressSource, AsText(packedCtx)}}));
+    ASSERT_TRUE(files.MountArchive("assets001.zip"));
+    folder.Write(TextureTools::kCompressSource, AsText(MakeTarga(16, 16, 24, PatternPixels(16, 16, 3, 1))));
+    ASSERT_TRUE(Execute("compressTexture"));
+    std::vector<uint8_t> ctx = ReadUser("Textures/areas/grasslands/floor_earth_05.ctx");
+    TextureCtx read;
+    ASSERT_TRUE(read.Decode(ctx.data(), ctx.size(), "floor_earth_05.ctx"));
+    EXPECT_EQ(read.GetWidth(), 16);
+    folder.Write(TextureTools::kUncompressSource, AsText(ctx));
+    ASSERT_TRUE(Execute("uncompressTexture"));
+    EXPECT_EQ(ReadUser(TextureTools::kUncompressTarget).size(), 18u + 16u * 16u * 3u);
 }
 
 TEST_F(TextureToolsWorld, ZoomIsClampedBetweenItsClampedLimits)
