@@ -784,6 +784,129 @@ Rig Helmet()
     return rig;
 }
 
+// ---- Items lying on the ground, one look a kind of item: each lies on its base bone, its main
+// surface the stuff it is made of and its second the trim. Sized well over an item's worn size,
+// so that a dropped thing is seen from the camera's height beside the heroes.
+
+Rig GroundItem(std::vector<Shape> main, std::vector<Shape> trim)
+{
+    Rig rig;
+    rig.bones = {{"base", -1, {0, 0, 0}, std::move(main), kMainSurface},
+                 {"trim", 0, {0, 0, 0}, std::move(trim), kSecondSurface}};
+    return rig;
+}
+
+// A blade across the ground: steel, with a guard and grip.
+Rig GroundBlade()
+{
+    return GroundItem({Box({0, -2.5f, 0}, {30, 2.5f, 2}), PrismY(30, 30, 0, 36, 1, -2.5f, 2.5f)},
+                      {Box({-3, -7, 0}, {0, 7, 4}), Box({-12, -1.5f, 0}, {-3, 1.5f, 3}), Box({-15, -2.5f, 0}, {-12, 2.5f, 4})});
+}
+
+// A long wooden haft with an iron head: hammers, staves, slings.
+Rig GroundHaft()
+{
+    return GroundItem({Box({14, -7, 0}, {24, 7, 9})}, {Box({-22, -2, 0}, {14, 2, 4})});
+}
+
+// A folded garment with a darker collar: the worn things that hang no model.
+Rig GroundGarment()
+{
+    return GroundItem({Box({-13, -11, 0}, {13, 11, 4}), Box({-9, -15, 0}, {9, -11, 3}), Box({-9, 11, 0}, {9, 15, 3})},
+                      {Box({9, -6, 0}, {14, 6, 6})});
+}
+
+// A round-cornered shield face up with its boss.
+Rig GroundShield()
+{
+    return GroundItem({Box({-12, -9, 0}, {12, 9, 3}), Box({-9, -12, 0}, {9, 12, 3})}, {Box({-4, -4, 3}, {4, 4, 7})});
+}
+
+// A helmet set down on its rim, crest up.
+Rig GroundHelm()
+{
+    return GroundItem({Box({-8, -8, 0}, {8, 8, 11}), Box({-9, -9, 0}, {9, 9, 2})}, {PrismY(-8, 8, 11, 0, 24, -2, 2)});
+}
+
+// A ring, amulet, charm or key: a gold band round a raised stone.
+Rig GroundTrinket()
+{
+    return GroundItem({Box({-9, -9, 0}, {9, -5, 3}), Box({-9, 5, 0}, {9, 9, 3}), Box({-9, -5, 0}, {-5, 5, 3}),
+                       Box({5, -5, 0}, {9, 5, 3})},
+                      {Box({-4, -4, 0}, {4, 4, 7})});
+}
+
+// A standing flask with a cork: potions and drinks.
+Rig GroundFlask()
+{
+    return GroundItem({Box({-6, -6, 0}, {6, 6, 14}), Box({-2.5f, -2.5f, 14}, {2.5f, 2.5f, 20})},
+                      {Box({-3, -3, 20}, {3, 3, 24})});
+}
+
+// A loaf with a crust ridge: food.
+Rig GroundFood()
+{
+    return GroundItem({Box({-12, -7, 0}, {12, 7, 6})}, {PrismY(-12, 12, 6, 0, 11, -5, 5)});
+}
+
+// A tied sack: bags, and any goods without a look of their own.
+Rig GroundSack()
+{
+    return GroundItem({Box({-10, -10, 0}, {10, 10, 13}), PrismY(-10, 10, 13, 0, 19, -10, 10)},
+                      {Box({-3, -3, 17}, {3, 3, 23})});
+}
+
+// A bound book or rolled paper: tomes, maps, writs and letters.
+Rig GroundBook()
+{
+    return GroundItem({Box({-11, -14, 0}, {11, 14, 2}), Box({-11, -14, 5}, {11, 14, 7})},
+                      {Box({-10, -13, 2}, {11, 13, 5})});
+}
+
+// A crystal on a small stand: relics and the things quests ask for.
+Rig GroundRelic()
+{
+    return GroundItem({PrismY(-9, 9, 6, 0, 30, -3, 3), PrismY(-3, 3, 6, 0, 30, -9, 9)},
+                      {Box({-8, -8, 0}, {8, 8, 6})});
+}
+
+// A heap of coins.
+Rig GroundCoins()
+{
+    return GroundItem({Box({-9, -7, 0}, {3, 5, 3}), Box({-2, -2, 0}, {10, 10, 5})}, {Box({-6, 4, 0}, {2, 12, 7})});
+}
+
+// Lying still, and the short drop when it is let fall: from above, turning, onto the ground with
+// a little bounce, in under half a second.
+std::vector<Clip> GroundClips()
+{
+    return {
+        {"idle", 1, false, [](Pose&, float) {}},
+        {"fall", 8, false,
+         [](Pose& p, float t) {
+             p.Move("base", {0, 0, Keys(t, {{0.0f, 30.0f}, {0.6f, 0.0f}, {0.8f, 4.0f}, {1.0f, 0.0f}})});
+             p.Turn("base", kAxisX, Keys(t, {{0.0f, 60.0f}, {0.6f, 0.0f}, {1.0f, 0.0f}}));
+         }},
+    };
+}
+
+bool AddGroundItems(ArchiveWriter& archive)
+{
+    const std::string folder = "Models/Items/Ground/";
+    return AddRig(archive, folder, "blade", GroundBlade(), GroundClips()) &&
+           AddRig(archive, folder, "haft", GroundHaft(), GroundClips()) &&
+           AddRig(archive, folder, "garment", GroundGarment(), GroundClips()) &&
+           AddRig(archive, folder, "shield", GroundShield(), GroundClips()) &&
+           AddRig(archive, folder, "helm", GroundHelm(), GroundClips()) &&
+           AddRig(archive, folder, "trinket", GroundTrinket(), GroundClips()) &&
+           AddRig(archive, folder, "flask", GroundFlask(), GroundClips()) &&
+           AddRig(archive, folder, "food", GroundFood(), GroundClips()) &&
+           AddRig(archive, folder, "sack", GroundSack(), GroundClips()) &&
+           AddRig(archive, folder, "book", GroundBook(), GroundClips()) &&
+           AddRig(archive, folder, "relic", GroundRelic(), GroundClips()) &&
+           AddRig(archive, folder, "coins", GroundCoins(), GroundClips());
+}
+
 // ---- Textures of the creatures' skins, 64 x 64: a cloth or hide colour with grain and bands.
 
 uint32_t ModelNoiseHash(uint32_t x, uint32_t y, uint32_t seed)
@@ -837,6 +960,17 @@ bool AddSkinTextures(ArchiveWriter& archive)
         {"helmet", {0.80f, 0.55f, 0.20f, 1}, {0.85f, 0.10f, 0.10f, 1}},
         // The warden's tunic once a mail shirt is worn.
         {"warden_mail", {0.62f, 0.64f, 0.70f, 1}, {0.30f, 0.32f, 0.36f, 1}},
+        // The stuff of the items lying on the ground, each told from the grass and the earth;
+        // after the others, so that their grain stays as it was.
+        {"item_steel", {0.78f, 0.80f, 0.86f, 1}, {0.62f, 0.64f, 0.70f, 1}},
+        {"item_wood", {0.58f, 0.38f, 0.20f, 1}, {0.45f, 0.28f, 0.14f, 1}},
+        {"item_cloth", {0.70f, 0.62f, 0.45f, 1}, {0.55f, 0.30f, 0.25f, 1}},
+        {"item_gold", {0.95f, 0.78f, 0.25f, 1}, {0.80f, 0.60f, 0.15f, 1}},
+        {"item_gem", {0.85f, 0.25f, 0.55f, 1}, {0.55f, 0.80f, 0.95f, 1}},
+        {"item_glass", {0.35f, 0.60f, 0.95f, 1}, {0.75f, 0.30f, 0.30f, 1}},
+        {"item_bread", {0.85f, 0.62f, 0.32f, 1}, {0.70f, 0.45f, 0.20f, 1}},
+        {"item_paper", {0.92f, 0.88f, 0.75f, 1}, {0.60f, 0.20f, 0.18f, 1}},
+        {"item_leather", {0.62f, 0.45f, 0.30f, 1}, {0.48f, 0.32f, 0.20f, 1}},
     };
     bool ok = true;
     uint32_t seed = 11;
@@ -931,6 +1065,7 @@ bool GenerateModels(ArchiveWriter& archive)
            AddRig(archive, "Models/Props/", "lever", Lever(), LeverClips()) &&
            AddRig(archive, "Models/Props/", "plate", Plate(), PlateClips()) &&
            AddRig(archive, "Models/Items/", "sword", Sword(), StillClips()) &&
-           AddRig(archive, "Models/Items/", "helmet", Helmet(), StillClips()) && AddSkinTextures(archive) &&
+           AddRig(archive, "Models/Items/", "helmet", Helmet(), StillClips()) && AddGroundItems(archive) &&
+           AddSkinTextures(archive) &&
            AddEffectFrames(archive);
 }

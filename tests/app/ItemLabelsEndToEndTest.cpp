@@ -98,22 +98,41 @@ TEST_F(ItemLabelsEndToEnd, AltShowsTheLabelOfAnItemOnTheGroundAndAClickOnItPicks
     EXPECT_TRUE(HostPlayer()->inventory->FindItem(dropped, bag, slot)) << "the knife is carried";
 }
 
-// A chest set down a step to the player's left, at the zooms the wheel sets, found by its drawn
-// pixels: its label stands over it as drawn, also when it is drawn near the screen's edge.
+// A chest set down a step to the player's left, or an item dropped there, at the zooms the wheel
+// sets, found by its drawn pixels: its label stands over it as drawn, also when it is drawn near
+// the screen's edge.
 TEST_F(ItemLabelsEndToEnd, ALabelStandsOverItsThingAsDrawnAtEveryZoom)
 {
     ClearTheStage();
-    for (auto [zoom, step] : {std::pair{0.6f, 80.0f}, {1.4f, 110.0f}, {1.4f, 250.0f}}) {
-        SCOPED_TRACE(testing::Message() << zoom << " " << step);
+    struct Case {
+        float zoom;
+        float step;
+        const char* record;
+    };
+    const Case cases[] = {{0.6f, 80.0f, "Chest"}, {1.4f, 110.0f, "Chest"}, {1.4f, 250.0f, "Chest"}, {1.0f, 110.0f, "QuiltedTunic"}};
+    for (const Case& c : cases) {
+        auto [zoom, step, record] = c;
+        SCOPED_TRACE(testing::Message() << zoom << " " << step << " " << record);
         for (int i = 0; i < 8 && std::fabs(ScreenConversion::CurrentView().zoom - zoom) > 0.05f; ++i)
             ASSERT_NO_FATAL_FAILURE(WheelAt(320, 200, ScreenConversion::CurrentView().zoom > zoom));
         ASSERT_NEAR(ScreenConversion::CurrentView().zoom, zoom, 0.01f) << "the wheel zooms";
         TargaImage bare = Screenshot();
-        auto* chest = new Chest();
-        chest->SetEntry(gDatabase->FindEntryByName("Chest"));
-        chest->SetPosition(HostPlayer()->position.Offset(Vector2{-step, -step}));
-        ASSERT_NE(gGame->AddEntity(chest), -1);
-        Frames(4);
+        WorldPos at = HostPlayer()->position.Offset(Vector2{-step, -step});
+        Entity* thing = nullptr;
+        if (std::string_view(record) == "Chest") {
+            auto* chest = new Chest();
+            chest->SetEntry(gDatabase->FindEntryByName(record));
+            chest->SetPosition(at);
+            ASSERT_NE(gGame->AddEntity(chest), -1);
+            thing = chest;
+        } else {
+            // Dropped as the pack drops it, its fall over before the picture.
+            auto item = std::make_unique<Item>();
+            item->Load(gDatabase->FindEntryByName(record));
+            thing = ItemGround::Drop(at, item, true, false, true);
+            ASSERT_NE(thing, nullptr) << "a free spot there";
+        }
+        Frames(12);
         TargaImage shown = Screenshot();
         // The middle of what changed left of the player's gate, clear of the message lines.
         int found = 0;
@@ -124,14 +143,14 @@ TEST_F(ItemLabelsEndToEnd, ALabelStandsOverItsThingAsDrawnAtEveryZoom)
                     ++found;
                     drawnX += static_cast<float>(x);
                 }
-        ASSERT_GT(found, 100) << "the chest is drawn";
+        ASSERT_GT(found, 100) << "the " << record << " is drawn";
         drawnX /= static_cast<float>(found);
 
         Push(SDL_SCANCODE_LALT, true);
         Frame();
         UIHelp* labels = Labels();
         ASSERT_NE(labels, nullptr);
-        // Centred over the 32-unit square anchored at the chest's place, held 5 units inside the
+        // Centred over the 32-unit square anchored at the thing's place, held 5 units inside the
         // screen's sides; the nearest of all labels.
         float middle = drawnX + UIHelp::kLabelAnchorSide / 2.0f;
         float nearest = 640.0f;
@@ -140,10 +159,10 @@ TEST_F(ItemLabelsEndToEnd, ALabelStandsOverItsThingAsDrawnAtEveryZoom)
             float left = std::clamp(middle - width / 2.0f, 5.0f, 635.0f - width);
             nearest = std::min(nearest, std::fabs(placed.left - left));
         }
-        EXPECT_LT(nearest, 8.0f) << "a label over the chest drawn about x = " << drawnX;
+        EXPECT_LT(nearest, 8.0f) << "a label over the " << record << " drawn about x = " << drawnX;
         Push(SDL_SCANCODE_LALT, false);
-        gGame->RemoveEntity(chest);
-        delete chest;
+        gGame->RemoveEntity(thing);
+        delete thing;
         Frames(2);
     }
 }
