@@ -144,8 +144,9 @@ void FillMeadow(GenBlock& block, uint32_t seed)
 }
 
 // A level's own border cells are walled by the level itself (closed sides, and the sides
-// between levels of one area are left open): border blocks are meadow to their edge, and the
-// way out is a trodden path through the middle of its side.
+// between levels of one area are left open), and drawn there with the file's first wall, the
+// palisade: border blocks are meadow to their edge, and the way out is a trodden path through
+// the middle of its side.
 GenBlock GrassBorderBlock(const std::array<SideKind, 4>& sides, int seed)
 {
     GenBlock block;
