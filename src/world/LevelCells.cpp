@@ -393,11 +393,13 @@ ResourceHandle GetGroundTexture(Level& level, int32_t tileX, int32_t tileY)
     return LevelQueries::GetTileTexture(level, tileX, tileY);
 }
 
-ResourceHandle GetBorderWallTexture(Level& level, int32_t tileX, int32_t tileY, const ResourceHandle& own)
+ResourceHandle GetBorderWallTexture(Level& level, const AreaResource& area, int32_t tileX, int32_t tileY,
+                                    const ResourceHandle& own)
 {
+    // Asked for every tile drawn: the edge test comes first, so a tile off the ring costs no
+    // resource look-up.
     const LevelData* data = level.data.get();
-    AreaResource* area = LevelGenerator::GetArea(level);
-    if (!data || !data->generated || data->boundArea || !area)
+    if (!data || !data->generated || data->boundArea)
         return {};
     const LevelGeometry& g = data->geometry;
     int32_t lastX = g.blocksPerRow * g.blockTileWidth - 1;
@@ -408,12 +410,13 @@ ResourceHandle GetBorderWallTexture(Level& level, int32_t tileX, int32_t tileY, 
     int32_t by = tileY / g.blockTileHeight;
     bool walled = (tileX == 0 && CellsBorderStays(level, 1, by)) || (tileX == lastX && CellsBorderStays(level, 2, by)) ||
                   (tileY == 0 && CellsBorderStays(level, 3, bx)) || (tileY == lastY && CellsBorderStays(level, 0, bx));
-    if (!walled)
+    // An empty grid place is the void beyond the level: no wall is drawn into it.
+    if (!walled || !own.IsValid())
         return {};
     const Shader* shown = CellsResolve<Shader>(own.GetValue());
     if (shown && shown->blocksCollision)
         return {};
-    for (const AreaTileTexture& tile : area->GetTileTextures()) {
+    for (const AreaTileTexture& tile : area.GetTileTextures()) {
         const Shader* shader = CellsResolve<Shader>(tile.shownTexture.GetValue());
         if (shader && shader->blocksCollision && shader->blocksSight)
             return tile.shownTexture;

@@ -81,7 +81,7 @@ ResourceHandle GetTileTexture(Level& level, int32_t tileX, int32_t tileY)
     if (!data || !data->generated || index < 0 || !area)
         return {};
     ResourceHandle own = area->GetTileTexture(data->blockGrid[static_cast<size_t>(index)], lx, ly);
-    ResourceHandle wall = LevelCells::GetBorderWallTexture(level, tileX, tileY, own);
+    ResourceHandle wall = LevelCells::GetBorderWallTexture(level, *area, tileX, tileY, own);
     return wall.IsValid() ? wall : own;
 }
 
