@@ -129,7 +129,10 @@ std::string SideCode(const std::array<SideKind, 4>& sides)
 
 // ---- Grasslands ("Normal"): meadow everywhere, a palisade hedge here and there ----
 
-enum GrassTile { kGrass1, kGrass2, kGrass3, kEarth1, kEarth2, kPalisade };
+// The hedge is listed before the palisade though no block lays it: the file's first wall is
+// what a level draws along its walled edges, and dark leafy clumps read as a barrier there where
+// the brown planks beside the earth paths read as a boardwalk and flat grey stone as a road.
+enum GrassTile { kGrass1, kGrass2, kGrass3, kEarth1, kEarth2, kHedge, kPalisade };
 enum GrassEdge { kGrassOpen, kGrassBorder, kGrassExit, kGrassClosed, kGrassDoor, kGrassWall };
 
 void FillMeadow(GenBlock& block, uint32_t seed)
@@ -144,8 +147,9 @@ void FillMeadow(GenBlock& block, uint32_t seed)
 }
 
 // A level's own border cells are walled by the level itself (closed sides, and the sides
-// between levels of one area are left open): border blocks are meadow to their edge, and the
-// way out is a trodden path through the middle of its side.
+// between levels of one area are left open), and drawn there with the file's first wall, the
+// hedge: border blocks are meadow to their edge, and the way out is a trodden path through
+// the middle of its side.
 GenBlock GrassBorderBlock(const std::array<SideKind, 4>& sides, int seed)
 {
     GenBlock block;
@@ -170,7 +174,8 @@ GenArea MakeGrasslands()
     GenArea area;
     area.textures = {"Textures/areas/grasslands/floor_grass_01.tga", "Textures/areas/grasslands/floor_grass_02.tga",
                      "Textures/areas/grasslands/floor_grass_03.tga", "Textures/areas/grasslands/floor_earth_01.tga",
-                     "Textures/areas/grasslands/floor_earth_02.tga", "Textures/areas/dungeon/wall_wood_01.tga"};
+                     "Textures/areas/grasslands/floor_earth_02.tga", "Textures/areas/grasslands/wall_hedge_01.tga",
+                     "Textures/areas/dungeon/wall_wood_01.tga"};
     area.edgeTypes = {"open", "levelEdgeClosed", "levelBottleneck", "closed", "door", "wall"};
     area.models = {"Models/Props/torch.mdl", "Models/Props/tree.mdl", "Models/Props/boulder.mdl",
                    "Models/Props/door.mdl"};

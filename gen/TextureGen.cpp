@@ -517,6 +517,62 @@ Image Planks(uint32_t seed, const Color& tint)
     return image;
 }
 
+// A dense hedge seen from above: rounded clumps of leaves, each lit on its upper left and
+// falling into deep shadow where it meets its neighbours, so that a ring of it reads as a
+// barrier against the paler, flatter meadow. Clump centres are jittered on a wrapping 5 x 5
+// lattice, so the tile meets itself seamlessly.
+Image Hedge(uint32_t seed, const Color& tint)
+{
+    constexpr int kCells = 5;
+    constexpr float kCell = static_cast<float>(kTile) / kCells;
+    Image image(kTile, kTile, false);
+    for (int y = 0; y < kTile; ++y) {
+        for (int x = 0; x < kTile; ++x) {
+            // The lattice is warped by noise so the clumps' outlines are ragged, not cobbles.
+            float cx = static_cast<float>(x) / kCell + 0.6f * (Fractal(x, y, kTile, 8, 2, seed + 2) - 0.5f);
+            float cy = static_cast<float>(y) / kCell + 0.6f * (Fractal(x, y, kTile, 8, 2, seed + 3) - 0.5f);
+            cx = std::fmod(cx + kCells, static_cast<float>(kCells));
+            cy = std::fmod(cy + kCells, static_cast<float>(kCells));
+            int ix = static_cast<int>(cx);
+            int iy = static_cast<int>(cy);
+            float nearest = 1e9f;
+            float second = 1e9f;
+            float nearDx = 0.0f;
+            float nearDy = 0.0f;
+            for (int oy = -1; oy <= 1; ++oy) {
+                for (int ox = -1; ox <= 1; ++ox) {
+                    uint32_t wx = static_cast<uint32_t>((ix + ox + kCells) % kCells);
+                    uint32_t wy = static_cast<uint32_t>((iy + oy + kCells) % kCells);
+                    float px = static_cast<float>(ix + ox) + 0.2f + 0.6f * HashUnit(wx, wy, seed);
+                    float py = static_cast<float>(iy + oy) + 0.2f + 0.6f * HashUnit(wx, wy, seed + 1);
+                    float dx = cx - px;
+                    float dy = cy - py;
+                    float d = std::sqrt(dx * dx + dy * dy);
+                    if (d < nearest) {
+                        second = nearest;
+                        nearest = d;
+                        nearDx = dx;
+                        nearDy = dy;
+                    } else if (d < second) {
+                        second = d;
+                    }
+                }
+            }
+            // Near the line between two clumps is the shadow between them.
+            float gap = std::clamp((second - nearest) / 0.35f, 0.0f, 1.0f);
+            // A dome lit from the upper left: the side facing the light is brighter.
+            float light = std::clamp(0.5f - 0.7f * (nearDx + nearDy), 0.0f, 1.0f);
+            // Single leaves: fine noise, a few of them catching the light.
+            float leaves = Fractal(x, y, kTile, 32, 2, seed + 5);
+            float speck = HashUnit(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed + 9);
+            float shade = (0.4f + 0.7f * light) * (0.45f + 0.9f * leaves) * (0.85f + 0.3f * speck);
+            shade *= 0.15f + 0.85f * std::sqrt(gap);
+            image.Set(x, y, Scale(tint, shade));
+        }
+    }
+    return image;
+}
+
 // The area editor's tiles: a tile without a texture shows as a grey square with a pale edge, and
 // the tile under the cursor is washed in yellow inside a yellow ring; the collision overlays'
 // squares are white, tinted as they are drawn.
@@ -672,5 +728,6 @@ bool GenerateTextures(ArchiveWriter& archive)
            AddImage(archive, "Textures/gradient_vertical.tga", Gradient(16, 256, false, false)) &&
            AddImage(archive, "Textures/gradient_alpha.tga", Gradient(256, 16, true, true)) && AddFrames(archive) &&
            AddWidgetParts(archive) && AddHelpBorders(archive) && AddMiniMapMask(archive) && AddSprites(archive) &&
-           AddTiles(archive) && AddFonts(archive) && AddEntityStock(archive);
+           AddTiles(archive) && AddFonts(archive) && AddEntityStock(archive) &&
+           AddImage(archive, "Textures/areas/grasslands/wall_hedge_01.tga", Hedge(306, {0.13f, 0.30f, 0.10f, 1.0f}));
 }

@@ -47,6 +47,14 @@ LevelData* CellsData(Level& level)
     return data && data->generated ? data : nullptr;
 }
 
+// Whether the level walls the border block at a position along a side: every side but one
+// open to a level of its area, except at the side's opening.
+bool CellsBorderStays(const Level& level, int32_t side, int32_t position)
+{
+    size_t s = static_cast<size_t>(side);
+    return level.sideKinds[s] != kLevelSideOpen && level.sideOpenings[s] != position;
+}
+
 struct CellsRect {
     int32_t x0, y0, x1, y1;  // x1 and y1 past the end
     bool Holds(int32_t x, int32_t y) const { return x >= x0 && y >= y0 && x < x1 && y < y1; }
@@ -81,24 +89,18 @@ private:
             data.sightBits[index] = true;
     }
 
-    bool BorderStays(int32_t side, int32_t position) const
-    {
-        size_t s = static_cast<size_t>(side);
-        return level.sideKinds[s] != kLevelSideOpen && level.sideOpenings[s] != position;
-    }
-
     void BuildBorders()
     {
-        if (bx == 0 && BorderStays(1, by))
+        if (bx == 0 && CellsBorderStays(level, 1, by))
             for (int32_t cy = rect.y0; cy < rect.y1; ++cy)
                 Set(rect.x0, cy, true, true);
-        if (bx == g.blocksPerRow - 1 && BorderStays(2, by))
+        if (bx == g.blocksPerRow - 1 && CellsBorderStays(level, 2, by))
             for (int32_t cy = rect.y0; cy < rect.y1; ++cy)
                 Set(rect.x1 - 1, cy, true, true);
-        if (by == 0 && BorderStays(3, bx))
+        if (by == 0 && CellsBorderStays(level, 3, bx))
             for (int32_t cx = rect.x0; cx < rect.x1; ++cx)
                 Set(cx, rect.y0, true, true);
-        if (by == g.blocksPerColumn - 1 && BorderStays(0, bx))
+        if (by == g.blocksPerColumn - 1 && CellsBorderStays(level, 0, bx))
             for (int32_t cx = rect.x0; cx < rect.x1; ++cx)
                 Set(cx, rect.y1 - 1, true, true);
     }
@@ -389,6 +391,37 @@ ResourceHandle GetGroundTexture(Level& level, int32_t tileX, int32_t tileY)
         }
     }
     return LevelQueries::GetTileTexture(level, tileX, tileY);
+}
+
+ResourceHandle GetBorderWallTexture(Level& level, const AreaResource& area, int32_t tileX, int32_t tileY,
+                                    const ResourceHandle& own)
+{
+    // Asked for every tile drawn: the edge test comes first, so a tile off the ring costs no
+    // resource look-up.
+    const LevelData* data = level.data.get();
+    if (!data || !data->generated || data->boundArea)
+        return {};
+    const LevelGeometry& g = data->geometry;
+    int32_t lastX = g.blocksPerRow * g.blockTileWidth - 1;
+    int32_t lastY = g.blocksPerColumn * g.blockTileHeight - 1;
+    if (tileX < 0 || tileY < 0 || tileX > lastX || tileY > lastY)
+        return {};
+    int32_t bx = tileX / g.blockTileWidth;
+    int32_t by = tileY / g.blockTileHeight;
+    bool walled = (tileX == 0 && CellsBorderStays(level, 1, by)) || (tileX == lastX && CellsBorderStays(level, 2, by)) ||
+                  (tileY == 0 && CellsBorderStays(level, 3, bx)) || (tileY == lastY && CellsBorderStays(level, 0, bx));
+    // An empty grid place is the void beyond the level: no wall is drawn into it.
+    if (!walled || !own.IsValid())
+        return {};
+    const Shader* shown = CellsResolve<Shader>(own.GetValue());
+    if (shown && shown->blocksCollision)
+        return {};
+    for (const AreaTileTexture& tile : area.GetTileTextures()) {
+        const Shader* shader = CellsResolve<Shader>(tile.shownTexture.GetValue());
+        if (shader && shader->blocksCollision && shader->blocksSight)
+            return tile.shownTexture;
+    }
+    return {};
 }
 
 } // namespace LevelCells

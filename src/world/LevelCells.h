@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+class AreaResource;
 struct Level;
 struct LevelTileCell;
 struct TileObjectInstance;
@@ -35,5 +36,13 @@ const LevelTileCell* GetTileCell(Level& level, int32_t tileX, int32_t tileY);
 // What the ground of the tile is drawn with: the area's default shader under an unreachable
 // wall, an occupant's map shader under an object, else the tile's own texture.
 ResourceHandle GetGroundTexture(Level& level, int32_t tileX, int32_t tileY);
+// What tile (x, y), whose own texture in the level's area file area is own, shows of the wall
+// the level keeps along its edges (the one-cell ring of BuildBlockCells): the area file's first
+// texture that stops both movement and sight, where the ring runs through the tile and it has a
+// texture of its own that does not stop movement already; empty everywhere else (an empty grid
+// place among them), and without one such texture. A player sees the edge he cannot cross as a
+// wall, not as the ground beside it.
+ResourceHandle GetBorderWallTexture(Level& level, const AreaResource& area, int32_t tileX, int32_t tileY,
+                                    const ResourceHandle& own);
 
 } // namespace LevelCells

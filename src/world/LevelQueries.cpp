@@ -7,6 +7,7 @@
 #include "world/AreaDefinition.h"
 #include "world/AreaResource.h"
 #include "world/Level.h"
+#include "world/LevelCells.h"
 #include "world/LevelData.h"
 #include "world/LevelGenerator.h"
 #include "world/World.h"
@@ -79,7 +80,9 @@ ResourceHandle GetTileTexture(Level& level, int32_t tileX, int32_t tileY)
     AreaResource* area = LevelGenerator::GetArea(level);
     if (!data || !data->generated || index < 0 || !area)
         return {};
-    return area->GetTileTexture(data->blockGrid[static_cast<size_t>(index)], lx, ly);
+    ResourceHandle own = area->GetTileTexture(data->blockGrid[static_cast<size_t>(index)], lx, ly);
+    ResourceHandle wall = LevelCells::GetBorderWallTexture(level, *area, tileX, tileY, own);
+    return wall.IsValid() ? wall : own;
 }
 
 int32_t GetTileObject(Level& level, int32_t tileX, int32_t tileY, ResourceHandle& model, int32_t& value)

@@ -94,6 +94,28 @@ TEST_F(LevelCellBits, BordersAreWalledExceptOpenSidesAndOpenings)
         EXPECT_TRUE(LevelCells::IsCellBlocked(level, cx, 127)) << cx;
         EXPECT_TRUE(LevelCells::IsCellSightBlocked(level, cx, 127)) << cx;
     }
+    // Drawn as it walks: an edge tile the wall runs along shows the area's wall, the open side
+    // and the opening their own floor; the edge of an empty grid place (the left side's fifth)
+    // stays void.
+    level.data->blockGrid[4 * 8] = -1;
+    for (int32_t t = 0; t < 64; ++t) {
+        // Left, right, bottom, top: the tile, then its two cells on the level's edge.
+        const int32_t edges[4][6] = {{0, t, 0, 2 * t, 0, 2 * t + 1},
+                                     {63, t, 127, 2 * t, 127, 2 * t + 1},
+                                     {t, 0, 2 * t, 0, 2 * t + 1, 0},
+                                     {t, 63, 2 * t, 127, 2 * t + 1, 127}};
+        for (const auto& e : edges) {
+            if (e[0] == 0 && e[1] >= 32 && e[1] < 40) {
+                EXPECT_FALSE(LevelQueries::GetTileTexture(level, e[0], e[1]).IsValid()) << e[1];
+                continue;
+            }
+            bool walled = LevelCells::IsCellBlocked(level, e[2], e[3]) || LevelCells::IsCellBlocked(level, e[4], e[5]);
+            const LevelTileCell* cell = LevelCells::GetTileCell(level, e[0], e[1]);
+            ASSERT_TRUE(cell && !cell->textures.empty());
+            EXPECT_EQ(manager->GetName(cell->textures[0]), walled ? "Textures/wall.sdr" : "Textures/floor.sdr")
+                << e[0] << "," << e[1];
+        }
+    }
 }
 
 TEST_F(LevelCellBits, WallShadersAndFootprintsSetTheirCells)
@@ -321,6 +343,8 @@ TEST_F(LevelCellBits, BlendWeightsOfTheFourCorners)
                                          "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "2 2 0 0 0 0 0 0",
                                          "3 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0"},
                                         ""));
+    // Read beside the level's lower left corner: those sides open, so no border wall is drawn in.
+    level.sideKinds[1] = level.sideKinds[3] = kLevelSideOpen;
     const LevelTileCell* cell = LevelCells::GetTileCell(level, 1, 1);
     ASSERT_NE(cell, nullptr);
     // The floor first, then the moss that ranks above it; the dirt ranks below and counts as floor.
@@ -341,6 +365,7 @@ TEST_F(LevelCellBits, TheVariantsOfOneGroundTakeNoPartInEachOthersTiles)
                                          "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0",
                                          "3 2 0 0 0 0 0 0", "0 0 0 0 0 0 0 0"},
                                         ""));
+    level.sideKinds[1] = level.sideKinds[3] = kLevelSideOpen;
     const struct {
         int32_t x;
         std::vector<std::string> textures;
