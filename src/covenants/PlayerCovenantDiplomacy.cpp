@@ -86,11 +86,11 @@ void PlayerCovenant::ReceiveOffer(Covenant& from, const Offer& offer)
     ListOfferedGoods(from, offer, lines);
     // Heard whole or not at all: the terms without the names of the goods, or the names without
     // the terms, would be a different deal. Its maker is told: its window went on listening.
-    // Only a maker whose own request this is: a peace proposal a deal makes in a third
-    // covenant's name was never that covenant's offer.
+    // A player's covenant only when its own request made the offer: a peace proposal a deal
+    // makes in a third player's name was never that player's offer.
     if (!gGameServices->QueueClientCommandsFor(leader->entityNumber, lines)) {
         const Entity* maker = from.GetPlayer();
-        if (maker && maker->entityNumber == gGameServices->GetRequestPlayer())
+        if (!maker || maker->entityNumber == gGameServices->GetRequestPlayer())
             from.OnOfferResult(*this, kAnswerOfferNotHeard);
     }
 }
